@@ -1,0 +1,36 @@
+// The one header that knows which platform this is. Program code is written against the Win32
+// names as Windows spells them; on Windows they come from <windows.h>, elsewhere from the small
+// layer in posix/. The few things that differ in kind live in namespace platform.
+#pragma once
+
+#ifdef _WIN32
+
+#include <windows.h>
+
+namespace platform {
+inline constexpr char kExecutableSuffix[] = ".exe";
+inline constexpr char kPathSeparator[] = "\\";
+inline constexpr const char* kTempVariables[] = {"TEMP", "TMP"};
+inline constexpr char kDefaultViewer[] = "notepad";
+inline constexpr char kMessageLibraryFile[] = "tarvmsg.dll";
+
+inline void prepareProcess() {}
+}  // namespace platform
+
+#else
+
+#include "platform/posix/win32.h"
+
+namespace platform {
+inline constexpr char kExecutableSuffix[] = "";
+inline constexpr char kPathSeparator[] = "/";
+inline constexpr const char* kTempVariables[] = {"TEMP", "TMP", "TMPDIR"};
+inline constexpr char kDefaultViewer[] = "vi";
+inline constexpr char kMessageLibraryFile[] = "tarvmsg.cat";
+
+// Ignores SIGPIPE, so that a reader closing our output early cannot kill the utility before it
+// has deleted its log. Children still start with the default disposition.
+void prepareProcess();
+}  // namespace platform
+
+#endif

@@ -1,0 +1,28 @@
+// How the layer's handles are made: a kind in the low bits and a descriptor or process id above
+// them. Zero has no kind and INVALID_HANDLE_VALUE has kind 7, so neither is ever a real handle.
+#pragma once
+
+#include <sys/types.h>
+
+#include "platform/posix/win32.h"
+
+namespace posix {
+
+enum class HandleKind {
+    File = 1,  // a descriptor; end of data reads as success with 0 bytes
+    Pipe = 2,  // a pipe end; end of data fails with ERROR_BROKEN_PIPE, as on Windows
+    Process = 3,
+    Thread = 4,
+};
+
+HANDLE makeHandle(HandleKind kind, int id);
+HandleKind kindOf(HANDLE handle);
+// The descriptor of a file or pipe handle, or -1.
+int descriptorOf(HANDLE handle);
+// The process id of a process handle, or -1.
+pid_t processOf(HANDLE handle);
+
+// Sets the last error and returns FALSE, for the layer's failure paths.
+BOOL fail(int error);
+
+}  // namespace posix

@@ -1,0 +1,45 @@
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/posix/handles.h"
+
+namespace {
+bool isCurrentProcess(HANDLE process) {
+    return posix::processOf(process) == getpid();
+}
+}  // namespace
+
+// The size is only a hint on Windows; the system's default pipe buffer serves for any.
+BOOL CreatePipe(PHANDLE readPipe, PHANDLE writePipe, LPSECURITY_ATTRIBUTES attributes, DWORD) {
+    if (attributes && attributes->lpSecurityDescriptor) return posix::fail(EINVAL);
+    const int inherit = attributes && attributes->bInheritHandle ? 0 : O_CLOEXEC;
+    int ends[2];
+    if (pipe2(ends, inherit) != 0) return FALSE;
+    *readPipe = posix::makeHandle(posix::HandleKind::Pipe, ends[0]);
+    *writePipe = posix::makeHandle(posix::HandleKind::Pipe, ends[1]);
+    return TRUE;
+}
+
+BOOL DuplicateHandle(HANDLE sourceProcess, HANDLE sourceHandle, HANDLE targetProcess,
+                     LPHANDLE targetHandle, DWORD, BOOL inheritHandle, DWORD options) {
+    const int fd = posix::descriptorOf(sourceHandle);
+    if (fd < 0) return posix::fail(EBADF);
+    if (!isCurrentProcess(sourceProcess) || !isCurrentProcess(targetProcess) ||
+        options != DUPLICATE_SAME_ACCESS) {
+        return posix::fail(EINVAL);
+    }
+    const int copy = fcntl(fd, inheritHandle ? F_DUPFD : F_DUPFD_CLOEXEC, 0);
+    if (copy < 0) return FALSE;
+    *targetHandle = posix::makeHandle(posix::kindOf(sourceHandle), copy);
+    return TRUE;
+}
+
+HANDLE GetCurrentProcess() {
+    return posix::makeHandle(posix::HandleKind::Process, getpid());
+}
+
+DWORD GetCurrentProcessId() {
+    return static_cast<DWORD>(getpid());
+}

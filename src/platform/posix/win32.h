@@ -1,0 +1,120 @@
+// The part of Win32 that Tarvix calls, emulated over POSIX.
+//
+// Only the types, constants and calls the program uses are here, and each call supports only the
+// arguments the program passes; anything else fails with EINVAL. What it emulates:
+//  - Handles: files, pipe ends, processes and threads. Zero is never valid and
+//    INVALID_HANDLE_VALUE is distinct from every real handle.
+//  - Last error: errno. GetLastError returns the errno of the failing call, every failing call
+//    here sets it, and FormatMessageA gives strerror's text. ERROR_BROKEN_PIPE is EPIPE.
+//  - Inheritance: an inheritable descriptor survives into a child; any other is close-on-exec.
+//  - Standard handles: a process-wide table that starts as descriptors 0, 1 and 2. Setting an
+//    entry changes only what children inherit, never the utility's own descriptors.
+//  - Processes: the command line is split as Windows programs split theirs and the first word is
+//    looked up on PATH; no shell is ever involved.
+// What it leaves out: security descriptors, share modes (POSIX has none), overlapped I/O, thread
+// handles that do anything, waits with a timeout, and every call the program does not make.
+#pragma once
+
+#include <cerrno>
+#include <cstdarg>
+#include <cstdint>
+
+using BOOL = int;
+using WORD = std::uint16_t;
+using DWORD = std::uint32_t;
+using LPVOID = void*;
+using LPCVOID = const void*;
+using LPSTR = char*;
+using LPCSTR = const char*;
+using LPDWORD = DWORD*;
+using HANDLE = void*;
+using PHANDLE = HANDLE*;
+using LPHANDLE = HANDLE*;
+
+constexpr BOOL FALSE = 0;
+constexpr BOOL TRUE = 1;
+
+inline HANDLE const INVALID_HANDLE_VALUE = reinterpret_cast<HANDLE>(~std::uintptr_t{0});
+
+struct SECURITY_ATTRIBUTES {
+    DWORD nLength;
+    LPVOID lpSecurityDescriptor;  // must be null
+    BOOL bInheritHandle;
+};
+using LPSECURITY_ATTRIBUTES = SECURITY_ATTRIBUTES*;
+
+struct STARTUPINFOA {
+    DWORD cb;  // the only field the program sets; the rest of Windows' structure is left out
+};
+using LPSTARTUPINFOA = STARTUPINFOA*;
+
+struct PROCESS_INFORMATION {
+    HANDLE hProcess;
+    HANDLE hThread;
+    DWORD dwProcessId;
+    DWORD dwThreadId;
+};
+using LPPROCESS_INFORMATION = PROCESS_INFORMATION*;
+
+struct OVERLAPPED;  // overlapped I/O is not supported: the pointer must be null
+using LPOVERLAPPED = OVERLAPPED*;
+
+constexpr DWORD GENERIC_WRITE = 0x40000000;
+constexpr DWORD FILE_SHARE_READ = 0x1;
+constexpr DWORD CREATE_ALWAYS = 2;
+constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x80;
+
+constexpr DWORD STD_INPUT_HANDLE = static_cast<DWORD>(-10);
+constexpr DWORD STD_OUTPUT_HANDLE = static_cast<DWORD>(-11);
+constexpr DWORD STD_ERROR_HANDLE = static_cast<DWORD>(-12);
+
+constexpr DWORD DUPLICATE_SAME_ACCESS = 0x2;
+
+constexpr DWORD INFINITE = 0xFFFFFFFF;
+constexpr DWORD WAIT_OBJECT_0 = 0;
+constexpr DWORD WAIT_FAILED = 0xFFFFFFFF;
+
+constexpr DWORD ENABLE_PROCESSED_INPUT = 0x1;
+constexpr DWORD ENABLE_LINE_INPUT = 0x2;
+constexpr DWORD ENABLE_ECHO_INPUT = 0x4;
+
+constexpr DWORD ERROR_BROKEN_PIPE = EPIPE;
+
+constexpr DWORD FORMAT_MESSAGE_FROM_SYSTEM = 0x1000;
+constexpr WORD LANG_NEUTRAL = 0x00;
+constexpr WORD SUBLANG_DEFAULT = 0x01;
+constexpr WORD MAKELANGID(WORD primary, WORD sub) { return static_cast<WORD>(sub << 10 | primary); }
+
+DWORD GetLastError();
+DWORD FormatMessageA(DWORD flags, LPCVOID source, DWORD messageId, DWORD languageId, LPSTR buffer,
+                     DWORD size, va_list* arguments);
+
+HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD shareMode,
+                   LPSECURITY_ATTRIBUTES securityAttributes, DWORD creationDisposition,
+                   DWORD flagsAndAttributes, HANDLE templateFile);
+BOOL DeleteFileA(LPCSTR fileName);
+BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD bytesToRead, LPDWORD bytesRead,
+              LPOVERLAPPED overlapped);
+BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD bytesToWrite, LPDWORD bytesWritten,
+               LPOVERLAPPED overlapped);
+BOOL CloseHandle(HANDLE object);
+
+BOOL CreatePipe(PHANDLE readPipe, PHANDLE writePipe, LPSECURITY_ATTRIBUTES pipeAttributes,
+                DWORD size);
+BOOL DuplicateHandle(HANDLE sourceProcess, HANDLE sourceHandle, HANDLE targetProcess,
+                     LPHANDLE targetHandle, DWORD desiredAccess, BOOL inheritHandle,
+                     DWORD options);
+
+HANDLE GetStdHandle(DWORD stdHandle);
+BOOL SetStdHandle(DWORD stdHandle, HANDLE handle);
+
+BOOL GetConsoleMode(HANDLE console, LPDWORD mode);
+
+HANDLE GetCurrentProcess();
+DWORD GetCurrentProcessId();
+BOOL CreateProcessA(LPCSTR applicationName, LPSTR commandLine,
+                    LPSECURITY_ATTRIBUTES processAttributes,
+                    LPSECURITY_ATTRIBUTES threadAttributes, BOOL inheritHandles,
+                    DWORD creationFlags, LPVOID environment, LPCSTR currentDirectory,
+                    LPSTARTUPINFOA startupInfo, LPPROCESS_INFORMATION processInformation);
+DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds);
