@@ -1,0 +1,35 @@
+#pragma once
+
+#include <string>
+
+#include "platform/platform.h"
+
+// One run of the utility: the child's command line, the log file and the pipe that carries the
+// child's standard output and error. Each handle is closed by the operation that uses it last;
+// destruction deletes the log.
+class CaptureRun {
+public:
+    CaptureRun() = default;
+    virtual ~CaptureRun();
+    CaptureRun(const CaptureRun&) = delete;
+    CaptureRun& operator=(const CaptureRun&) = delete;
+
+    // count is at least 1; args[0] is the target program, the rest are its arguments.
+    void prepare(int count, const char* const* args);
+    // Launches the child and pumps its output; returns when the pipe's last writer is gone.
+    void run();
+
+private:
+    void buildCommandLine(int count, const char* const* args);
+    void openLogFile();
+    void createOutputPipe();
+    void launchTarget();
+    void pumpOutput();
+
+    HANDLE logFile = nullptr;
+    HANDLE pipeRead = nullptr;
+    HANDLE errorWrite = nullptr;
+    HANDLE pipeWrite = nullptr;
+    std::string commandLine;
+    std::string logPath;
+};

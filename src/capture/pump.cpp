@@ -1,0 +1,34 @@
+#include <cstdio>
+
+#include "capture/capture_run.h"
+#include "diagnostics/report_failure.h"
+
+namespace {
+// Small, so that each piece of output is logged and shown as soon as it arrives.
+constexpr DWORD kPumpChunkBytes = 64;
+// Reads that keep failing (a pipe that was never made, say) end the pump as its end would.
+constexpr int kMaxFailedReads = 16;
+}  // namespace
+
+// Copies the pipe into the log and onto standard output until every writer is gone. The echo
+// is every byte read, zero bytes included, whether or not the log took them.
+void CaptureRun::pumpOutput() {
+    char chunk[kPumpChunkBytes];
+    for (int failedReads = 0; failedReads < kMaxFailedReads;) {
+        DWORD count = 0;
+        const BOOL readOk = ReadFile(pipeRead, chunk, kPumpChunkBytes, &count, nullptr);
+        if (!readOk && GetLastError() == ERROR_BROKEN_PIPE) break;
+        reportFailure(readOk, "ReadFile");
+        if (!readOk) {
+            ++failedReads;
+            continue;
+        }
+        failedReads = 0;
+        if (count == 0) continue;
+        DWORD written = 0;
+        reportFailure(WriteFile(logFile, chunk, count, &written, nullptr), "WriteFile");
+        std::fwrite(chunk, 1, count, stdout);
+    }
+    CloseHandle(logFile);
+    CloseHandle(pipeRead);
+}

@@ -1,0 +1,21 @@
+#include "diagnostics/report_failure.h"
+
+#include <cstdio>
+
+#include "platform/platform.h"
+
+namespace {
+constexpr DWORD kReportBufferChars = 500;
+}
+
+int reportFailure(int ok, const char* operation) {
+    if (ok) return ok;
+    const DWORD code = GetLastError();
+    // The build maps the source path to one relative to the project, so no path of the build
+    // machine ends up in the binary.
+    std::printf("\nFile:%s\nError occured in %s \t\t\ton line %d\n", __FILE__, operation, __LINE__);
+    char text[kReportBufferChars] = "";
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
+                   text, kReportBufferChars, nullptr);
+    return std::printf("\nError:(%ld)%s ", static_cast<long>(code), text);
+}
