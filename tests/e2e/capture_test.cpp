@@ -1,0 +1,106 @@
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "../programs/test_pattern.h"
+#include "tarvix_fixture.h"
+
+namespace fs = std::filesystem;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+
+using CaptureTest = TarvixTest;
+
+TEST_F(CaptureTest, MergesOutputAndErrorInWriteOrderIntoEchoAndLog) {
+    const auto run = this->run(child({"keeplog:" + kept("log"), "out:one\\n", "err:two\\n",
+                                      "out:three\\sand\\sfour\\n", "exit:7"}));
+    EXPECT_EQ(run.exitCode, 0) << "the child's status is not the utility's";
+    EXPECT_EQ(run.output, "one\ntwo\nthree and four\n");
+    EXPECT_EQ(readFile(kept("log")), "one\ntwo\nthree and four\n");
+    EXPECT_THAT(tempEntries(), IsEmpty()) << "the log is deleted at exit";
+}
+
+TEST_F(CaptureTest, PassesBinaryOutputWholeToEchoAndLog) {
+    const std::string withZero("a\0b\n", 4);
+    auto run = this->run(child({"keeplog:" + kept("zero"), "out:a\\0b\\n"}));
+    EXPECT_EQ(run.output, withZero) << "the echo must not stop at a zero byte";
+    EXPECT_EQ(readFile(kept("zero")), withZero);
+
+    const std::string pattern = testPattern(3 << 20);
+    run = this->run(child({"keeplog:" + kept("big"), "bytes:" + std::to_string(pattern.size())}));
+    EXPECT_TRUE(run.output == pattern) << "echo of " << run.output.size() << " bytes differs";
+    EXPECT_TRUE(readFile(kept("big")) == pattern) << "log differs";
+}
+
+TEST_F(CaptureTest, AChildThatWritesNothingLeavesAnEmptyLog) {
+    const auto run = this->run(child({"keeplog:" + kept("log")}));
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.output, "");
+    EXPECT_TRUE(fs::exists(kept("log")));
+    EXPECT_EQ(fs::file_size(kept("log")), 0u);
+}
+
+TEST_F(CaptureTest, WaitsForAGrandchildThatKeepsThePipeOpen) {
+    const auto run = this->run(child({"grandchild:late\\n", "out:early\\n"}));
+    EXPECT_EQ(run.output, "early\nlate\n");
+}
+
+TEST_F(CaptureTest, LogIsPrivateAndNotInheritedByTheChild) {
+    const auto run = this->run(child({"keeplog:" + kept("log"), "logfds"}));
+    EXPECT_EQ(run.output, "log not held\n");
+    struct stat status {};
+    ASSERT_EQ(stat(kept("log").c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 07777, 0600u);
+}
+
+TEST_F(CaptureTest, APlantedLinkAtTheLogPathIsNotFollowed) {
+    const std::string victim = kept("victim");
+    std::ofstream(victim) << "precious";
+    const std::string temp = tempDir();
+    Options options;
+    options.beforeExec = [&] {
+        const std::string log = temp + "/Tarvix" + std::to_string(getpid()) + ".log";
+        if (symlink(victim.c_str(), log.c_str()) != 0) _exit(126);
+    };
+    const auto run = this->run(child({"out:captured\\n"}), options);
+    EXPECT_EQ(run.output, "captured\n");
+    EXPECT_EQ(readFile(victim), "precious");
+    EXPECT_THAT(tempEntries(), IsEmpty());
+}
+
+TEST_F(CaptureTest, AMissingProgramIsReportedAndTheRunGoesOn) {
+    const auto run = this->run({"no-such-program-here", "a"});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_THAT(run.output, HasSubstr("Error occured in CreateProcess \t\t\ton line "));
+    EXPECT_THAT(run.output, HasSubstr("\nError:(2)"));
+    EXPECT_THAT(tempEntries(), IsEmpty());
+}
+
+TEST_F(CaptureTest, AMissingTemporaryDirectoryIsReportedButOutputStillShows) {
+    Options options;
+    options.environment = {{"TEMP", tempDir() + "/missing"}};
+    const auto run = this->run(child({"out:shown\\n"}), options);
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_THAT(run.output, HasSubstr("Error occured in CreateFile "));
+    EXPECT_THAT(run.output, HasSubstr("Error occured in WriteFile "));
+    EXPECT_THAT(run.output, HasSubstr("shown\n"));
+}
+
+TEST_F(CaptureTest, NoArgumentsMeansExitCodeOneAndNoLog) {
+    const auto run = this->run({});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_THAT(tempEntries(), IsEmpty());
+}
+
+TEST_F(CaptureTest, AReaderThatGoesAwayDoesNotKillTheUtility) {
+    Options options;
+    options.closedOutput = true;
+    const auto run = this->run(child({"keeplog:" + kept("log"), "sigpipe", "bytes:65536"}), options);
+    EXPECT_EQ(run.exitCode, 0) << "killed by SIGPIPE before deleting its log";
+    EXPECT_THAT(tempEntries(), IsEmpty());
+    EXPECT_EQ(readFile(kept("log")), "SIGPIPE default\n" + testPattern(65536))
+        << "the child must start with SIGPIPE's default disposition";
+}
