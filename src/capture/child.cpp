@@ -11,8 +11,8 @@ void CaptureRun::createOutputPipe() {
     inheritable.nLength = sizeof inheritable;
     inheritable.bInheritHandle = TRUE;
     reportFailure(CreatePipe(&pipeRead, &pipeWrite, &inheritable, 0), "CreatePipe");
-    reportFailure(DuplicateHandle(GetCurrentProcess(), pipeWrite, GetCurrentProcess(), &errorWrite, 0,
-                                  TRUE, DUPLICATE_SAME_ACCESS),
+    reportFailure(DuplicateHandle(GetCurrentProcess(), pipeWrite, GetCurrentProcess(), &errorWrite,
+                                  0, TRUE, DUPLICATE_SAME_ACCESS),
                   "DuplicateHandle");
     reportFailure(SetStdHandle(STD_OUTPUT_HANDLE, pipeWrite), "SetStdHandle");
     reportFailure(SetStdHandle(STD_ERROR_HANDLE, errorWrite), "SetStdHandle");

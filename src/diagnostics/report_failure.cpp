@@ -15,7 +15,7 @@ int reportFailure(int ok, const char* operation) {
     // machine ends up in the binary.
     std::printf("\nFile:%s\nError occured in %s \t\t\ton line %d\n", __FILE__, operation, __LINE__);
     char text[kReportBufferChars] = "";
-    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
-                   text, kReportBufferChars, nullptr);
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, code,
+                   MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), text, kReportBufferChars, nullptr);
     return std::printf("\nError:(%ld)%s ", static_cast<long>(code), text);
 }

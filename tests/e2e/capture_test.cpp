@@ -98,7 +98,8 @@ TEST_F(CaptureTest, NoArgumentsMeansExitCodeOneAndNoLog) {
 TEST_F(CaptureTest, AReaderThatGoesAwayDoesNotKillTheUtility) {
     Options options;
     options.closedOutput = true;
-    const auto run = this->run(child({"keeplog:" + kept("log"), "sigpipe", "bytes:65536"}), options);
+    const auto run =
+        this->run(child({"keeplog:" + kept("log"), "sigpipe", "bytes:65536"}), options);
     EXPECT_EQ(run.exitCode, 0) << "killed by SIGPIPE before deleting its log";
     EXPECT_THAT(tempEntries(), IsEmpty());
     EXPECT_EQ(readFile(kept("log")), "SIGPIPE default\n" + testPattern(65536))

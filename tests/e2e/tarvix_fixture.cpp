@@ -27,7 +27,8 @@ std::vector<std::string> TarvixTest::child(std::vector<std::string> actions) {
     return actions;
 }
 
-TarvixTest::Outcome TarvixTest::run(const std::vector<std::string>& args, const RunOptions& options) {
+TarvixTest::Outcome TarvixTest::run(const std::vector<std::string>& args,
+                                    const RunOptions& options) {
     const std::string outputPath = kept("stdout");
     int outputPipe[2] = {-1, -1};
     if (options.closedOutput && pipe(outputPipe) != 0) ADD_FAILURE() << "pipe";
@@ -37,7 +38,8 @@ TarvixTest::Outcome TarvixTest::run(const std::vector<std::string>& args, const 
         unsetenv("TMP");
         unsetenv("TMPDIR");
         for (const auto& name : options.unset) unsetenv(name.c_str());
-        for (const auto& [name, value] : options.environment) setenv(name.c_str(), value.c_str(), 1);
+        for (const auto& [name, value] : options.environment)
+            setenv(name.c_str(), value.c_str(), 1);
         const int input = open("/dev/null", O_RDONLY);
         const int output = options.closedOutput
                                ? outputPipe[1]
@@ -68,7 +70,8 @@ TarvixTest::Outcome TarvixTest::run(const std::vector<std::string>& args, const 
 
 std::vector<std::string> TarvixTest::tempEntries() const {
     std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(tempDir())) names.push_back(entry.path().filename());
+    for (const auto& entry : fs::directory_iterator(tempDir()))
+        names.push_back(entry.path().filename());
     return names;
 }
 

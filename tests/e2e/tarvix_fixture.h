@@ -12,7 +12,7 @@
 struct RunOptions {
     std::vector<std::pair<std::string, std::string>> environment;  // set, over TEMP too
     std::vector<std::string> unset;
-    bool closedOutput = false;  // standard output is a pipe whose reader has gone
+    bool closedOutput = false;         // standard output is a pipe whose reader has gone
     std::function<void()> beforeExec;  // runs in the utility's process, as its pid
 };
 

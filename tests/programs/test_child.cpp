@@ -66,23 +66,30 @@ void act(const std::string& action) {
     const std::size_t colon = action.find(':');
     const std::string name = action.substr(0, colon);
     const std::string value = colon == std::string::npos ? "" : action.substr(colon + 1);
-    if (name == "out") writeAll(1, unescape(value));
-    else if (name == "err") writeAll(2, unescape(value));
+    if (name == "out")
+        writeAll(1, unescape(value));
+    else if (name == "err")
+        writeAll(2, unescape(value));
     else if (name == "bytes") {
         const std::string bytes = testPattern(std::stoul(value));
-        for (std::size_t done = 0, step = 1; done < bytes.size(); done += step, step = step * 7 % 5003) {
+        for (std::size_t done = 0, step = 1; done < bytes.size();
+             done += step, step = step * 7 % 5003) {
             writeAll(1, bytes.substr(done, step));
         }
     } else if (name == "keeplog") {
         if (link(logPath().c_str(), value.c_str()) != 0) std::exit(101);
-    } else if (name == "logfds") writeAll(1, holdsLog() ? "log held\n" : "log not held\n");
+    } else if (name == "logfds")
+        writeAll(1, holdsLog() ? "log held\n" : "log not held\n");
     else if (name == "sigpipe") {
         struct sigaction current {};
         sigaction(SIGPIPE, nullptr, &current);
         writeAll(1, current.sa_handler == SIG_DFL ? "SIGPIPE default\n" : "SIGPIPE not default\n");
-    } else if (name == "grandchild") leaveGrandchild(unescape(value));
-    else if (name == "exit") std::exit(std::stoi(value));
-    else std::exit(102);
+    } else if (name == "grandchild")
+        leaveGrandchild(unescape(value));
+    else if (name == "exit")
+        std::exit(std::stoi(value));
+    else
+        std::exit(102);
 }
 }  // namespace
 

@@ -28,8 +28,10 @@ private:
         std::string word;
         bool quoted = false;
         for (; at_ < line_.size() && (quoted || !isBlank(line_[at_])); ++at_) {
-            if (line_[at_] == '"') quoted = !quoted;
-            else word += line_[at_];
+            if (line_[at_] == '"')
+                quoted = !quoted;
+            else
+                word += line_[at_];
         }
         return word;
     }
@@ -44,9 +46,12 @@ private:
             if (peek() == '"') {
                 word.append(backslashes / 2, '\\');
                 ++at_;
-                if (backslashes % 2 == 1) word += '"';
-                else if (quoted && peek() == '"') word += line_[at_++];
-                else quoted = !quoted;
+                if (backslashes % 2 == 1)
+                    word += '"';
+                else if (quoted && peek() == '"')
+                    word += line_[at_++];
+                else
+                    quoted = !quoted;
                 continue;
             }
             word.append(backslashes, '\\');

@@ -16,6 +16,7 @@ DWORD FormatMessageA(DWORD flags, LPCVOID source, DWORD messageId, DWORD, LPSTR 
         posix::fail(EINVAL);
         return 0;
     }
-    const int length = std::snprintf(buffer, size, "%s\n", std::strerror(static_cast<int>(messageId)));
+    const int length =
+        std::snprintf(buffer, size, "%s\n", std::strerror(static_cast<int>(messageId)));
     return std::min(static_cast<DWORD>(length), size - 1);
 }

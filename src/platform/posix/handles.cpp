@@ -16,7 +16,8 @@ std::intptr_t idOf(HANDLE handle) {
 }  // namespace
 
 HANDLE makeHandle(HandleKind kind, int id) {
-    const auto bits = static_cast<std::uintptr_t>(id) << kKindBits | static_cast<std::uintptr_t>(kind);
+    const auto bits =
+        static_cast<std::uintptr_t>(id) << kKindBits | static_cast<std::uintptr_t>(kind);
     return reinterpret_cast<HANDLE>(bits);
 }
 
@@ -26,7 +27,8 @@ HandleKind kindOf(HANDLE handle) {
 
 int descriptorOf(HANDLE handle) {
     const HandleKind kind = kindOf(handle);
-    return kind == HandleKind::File || kind == HandleKind::Pipe ? static_cast<int>(idOf(handle)) : -1;
+    if (kind != HandleKind::File && kind != HandleKind::Pipe) return -1;
+    return static_cast<int>(idOf(handle));
 }
 
 pid_t processOf(HANDLE handle) {

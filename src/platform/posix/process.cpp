@@ -42,7 +42,8 @@ public:
         sigemptyset(&none);
         if (const int error = posix_spawnattr_setsigdefault(&attributes_, &all)) return error;
         if (const int error = posix_spawnattr_setsigmask(&attributes_, &none)) return error;
-        return posix_spawnattr_setflags(&attributes_, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+        return posix_spawnattr_setflags(&attributes_,
+                                        POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
     }
 
     // Inheritance on: the child's 0, 1 and 2 are the standard-handle table's, and every
@@ -52,12 +53,14 @@ public:
         for (int slot = 0; slot < 3; ++slot) {
             const int fd = posix::descriptorOf(GetStdHandle(STD_INPUT_HANDLE - slot));
             if (fd < 0) {
-                if (const int error = posix_spawn_file_actions_addclose(&actions_, slot)) return error;
+                if (const int error = posix_spawn_file_actions_addclose(&actions_, slot))
+                    return error;
                 continue;
             }
             lifted_[slot] = fcntl(fd, F_DUPFD_CLOEXEC, 3);
             if (lifted_[slot] < 0) return errno;
-            if (const int error = posix_spawn_file_actions_adddup2(&actions_, lifted_[slot], slot)) {
+            if (const int error =
+                    posix_spawn_file_actions_adddup2(&actions_, lifted_[slot], slot)) {
                 return error;
             }
         }
@@ -81,10 +84,10 @@ private:
 // The child's environment and directory are always the utility's, and it always shares the
 // terminal: the program passes no application name, flags, environment or directory.
 BOOL CreateProcessA(LPCSTR applicationName, LPSTR commandLine,
-                    LPSECURITY_ATTRIBUTES processAttributes,
-                    LPSECURITY_ATTRIBUTES threadAttributes, BOOL inheritHandles,
-                    DWORD creationFlags, LPVOID environment, LPCSTR currentDirectory,
-                    LPSTARTUPINFOA startupInfo, LPPROCESS_INFORMATION processInformation) {
+                    LPSECURITY_ATTRIBUTES processAttributes, LPSECURITY_ATTRIBUTES threadAttributes,
+                    BOOL inheritHandles, DWORD creationFlags, LPVOID environment,
+                    LPCSTR currentDirectory, LPSTARTUPINFOA startupInfo,
+                    LPPROCESS_INFORMATION processInformation) {
     if (applicationName || !commandLine || processAttributes || threadAttributes || creationFlags ||
         environment || currentDirectory || !startupInfo || !processInformation) {
         return posix::fail(EINVAL);

@@ -83,7 +83,9 @@ constexpr DWORD ERROR_BROKEN_PIPE = EPIPE;
 constexpr DWORD FORMAT_MESSAGE_FROM_SYSTEM = 0x1000;
 constexpr WORD LANG_NEUTRAL = 0x00;
 constexpr WORD SUBLANG_DEFAULT = 0x01;
-constexpr WORD MAKELANGID(WORD primary, WORD sub) { return static_cast<WORD>(sub << 10 | primary); }
+constexpr WORD MAKELANGID(WORD primary, WORD sub) {
+    return static_cast<WORD>(sub << 10 | primary);
+}
 
 DWORD GetLastError();
 DWORD FormatMessageA(DWORD flags, LPCVOID source, DWORD messageId, DWORD languageId, LPSTR buffer,
@@ -102,8 +104,7 @@ BOOL CloseHandle(HANDLE object);
 BOOL CreatePipe(PHANDLE readPipe, PHANDLE writePipe, LPSECURITY_ATTRIBUTES pipeAttributes,
                 DWORD size);
 BOOL DuplicateHandle(HANDLE sourceProcess, HANDLE sourceHandle, HANDLE targetProcess,
-                     LPHANDLE targetHandle, DWORD desiredAccess, BOOL inheritHandle,
-                     DWORD options);
+                     LPHANDLE targetHandle, DWORD desiredAccess, BOOL inheritHandle, DWORD options);
 
 HANDLE GetStdHandle(DWORD stdHandle);
 BOOL SetStdHandle(DWORD stdHandle, HANDLE handle);
@@ -113,8 +114,8 @@ BOOL GetConsoleMode(HANDLE console, LPDWORD mode);
 HANDLE GetCurrentProcess();
 DWORD GetCurrentProcessId();
 BOOL CreateProcessA(LPCSTR applicationName, LPSTR commandLine,
-                    LPSECURITY_ATTRIBUTES processAttributes,
-                    LPSECURITY_ATTRIBUTES threadAttributes, BOOL inheritHandles,
-                    DWORD creationFlags, LPVOID environment, LPCSTR currentDirectory,
-                    LPSTARTUPINFOA startupInfo, LPPROCESS_INFORMATION processInformation);
+                    LPSECURITY_ATTRIBUTES processAttributes, LPSECURITY_ATTRIBUTES threadAttributes,
+                    BOOL inheritHandles, DWORD creationFlags, LPVOID environment,
+                    LPCSTR currentDirectory, LPSTARTUPINFOA startupInfo,
+                    LPPROCESS_INFORMATION processInformation);
 DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds);
