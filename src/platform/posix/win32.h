@@ -11,6 +11,8 @@
 //    entry changes only what children inherit, never the utility's own descriptors.
 //  - Processes: the command line is split as Windows programs split theirs and the first word is
 //    looked up on PATH; no shell is ever involved.
+//  - Message libraries: X/Open message catalogs, found as Windows finds a DLL, beside the
+//    program first. A message box is a line on standard error.
 // What it leaves out: security descriptors, share modes (POSIX has none), overlapped I/O, thread
 // handles that do anything, waits with a timeout, and every call the program does not make.
 #pragma once
@@ -20,6 +22,7 @@
 #include <cstdint>
 
 using BOOL = int;
+using UINT = unsigned int;
 using WORD = std::uint16_t;
 using DWORD = std::uint32_t;
 using LPVOID = void*;
@@ -28,6 +31,11 @@ using LPSTR = char*;
 using LPCSTR = const char*;
 using LPDWORD = DWORD*;
 using HANDLE = void*;
+struct HINSTANCE__;
+using HMODULE = HINSTANCE__*;
+using HINSTANCE = HMODULE;
+struct HWND__;
+using HWND = HWND__*;
 using PHANDLE = HANDLE*;
 using LPHANDLE = HANDLE*;
 
@@ -56,6 +64,16 @@ struct PROCESS_INFORMATION {
 };
 using LPPROCESS_INFORMATION = PROCESS_INFORMATION*;
 
+struct OSVERSIONINFOA {
+    DWORD dwOSVersionInfoSize;
+    DWORD dwMajorVersion;
+    DWORD dwMinorVersion;
+    DWORD dwBuildNumber;
+    DWORD dwPlatformId;
+    char szCSDVersion[128];
+};
+using LPOSVERSIONINFOA = OSVERSIONINFOA*;
+
 struct OVERLAPPED;  // overlapped I/O is not supported: the pointer must be null
 using LPOVERLAPPED = OVERLAPPED*;
 
@@ -79,6 +97,13 @@ constexpr DWORD ENABLE_LINE_INPUT = 0x2;
 constexpr DWORD ENABLE_ECHO_INPUT = 0x4;
 
 constexpr DWORD ERROR_BROKEN_PIPE = EPIPE;
+
+constexpr DWORD VER_PLATFORM_WIN32_WINDOWS = 1;
+constexpr DWORD VER_PLATFORM_WIN32_NT = 2;
+
+constexpr UINT MB_ICONERROR = 0x10;
+constexpr UINT MB_SETFOREGROUND = 0x10000;
+constexpr int IDOK = 1;
 
 constexpr DWORD FORMAT_MESSAGE_FROM_SYSTEM = 0x1000;
 constexpr WORD LANG_NEUTRAL = 0x00;
@@ -119,3 +144,12 @@ BOOL CreateProcessA(LPCSTR applicationName, LPSTR commandLine,
                     LPCSTR currentDirectory, LPSTARTUPINFOA startupInfo,
                     LPPROCESS_INFORMATION processInformation);
 DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds);
+
+// Versions: the layer gives the NT family's semantics.
+BOOL GetVersionExA(LPOSVERSIONINFOA versionInformation);
+
+// Libraries: only message libraries, as X/Open message catalogs (set 1, message number = id).
+HMODULE LoadLibraryA(LPCSTR libraryName);
+int LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int bufferMax);
+// There is no message box: the caption and text go to standard error.
+int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
