@@ -1,6 +1,9 @@
 #include <cstdio>
 
 #include "capture/capture_run.h"
+#include "interaction/messages.h"
+#include "interaction/platform_check.h"
+#include "interaction/usage.h"
 
 namespace {
 constexpr std::size_t kOutputBufferBytes = 4096;
@@ -16,10 +19,15 @@ void setOutputBuffering() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (!loadMessageLibrary()) return 1;
     platform::prepareProcess();
     setOutputBuffering();
     CaptureRun capture;
-    if (argc < 2) return 1;
+    if (!checkPlatform(messageLibrary)) return 1;
+    if (argc < 2) {
+        printUsage();
+        return 1;
+    }
     capture.prepare(argc - 1, argv + 1);
     capture.run();
     return 0;

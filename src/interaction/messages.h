@@ -1,0 +1,24 @@
+#pragma once
+
+#include "platform/platform.h"
+
+// Ids of the texts in the message library.
+constexpr UINT IDS_USAGE_FIRST = 1;
+constexpr UINT IDS_USAGE_LAST = 8;
+constexpr UINT IDS_VIEW_PROMPT = 9;
+constexpr UINT IDS_VERSION_QUERY_FAILED = 10;
+constexpr UINT IDS_PLATFORM_UNSUPPORTED = 11;
+constexpr UINT IDS_PLATFORM_CAPTION = 12;
+
+// Every text is shown from a buffer this size, so at most 79 characters of it.
+constexpr int kMessageBufferChars = 80;
+using MessageBuffer = char[kMessageBufferChars];
+
+// The loaded message library: set once at start, kept until the process ends.
+extern HMODULE messageLibrary;
+
+// Loads the message library, or says in a message box that it is missing and returns false.
+bool loadMessageLibrary();
+
+// Loads a text into the buffer. A text the library lacks loads as an empty one.
+void loadMessage(HMODULE library, UINT id, MessageBuffer& buffer);
