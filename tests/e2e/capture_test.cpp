@@ -89,12 +89,6 @@ TEST_F(CaptureTest, AMissingTemporaryDirectoryIsReportedButOutputStillShows) {
     EXPECT_THAT(run.output, HasSubstr("shown\n"));
 }
 
-TEST_F(CaptureTest, NoArgumentsMeansExitCodeOneAndNoLog) {
-    const auto run = this->run({});
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_THAT(tempEntries(), IsEmpty());
-}
-
 TEST_F(CaptureTest, AReaderThatGoesAwayDoesNotKillTheUtility) {
     Options options;
     options.closedOutput = true;

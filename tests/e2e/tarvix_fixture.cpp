@@ -30,6 +30,7 @@ std::vector<std::string> TarvixTest::child(std::vector<std::string> actions) {
 TarvixTest::Outcome TarvixTest::run(const std::vector<std::string>& args,
                                     const RunOptions& options) {
     const std::string outputPath = kept("stdout");
+    const std::string errorsPath = kept("stderr");
     int outputPipe[2] = {-1, -1};
     if (options.closedOutput && pipe(outputPipe) != 0) ADD_FAILURE() << "pipe";
     const pid_t pid = fork();
@@ -44,16 +45,19 @@ TarvixTest::Outcome TarvixTest::run(const std::vector<std::string>& args,
         const int output = options.closedOutput
                                ? outputPipe[1]
                                : open(outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int errors = open(errorsPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         dup2(input, 0);
         dup2(output, 1);
+        dup2(errors, 2);
         close(input);
         close(output);
+        close(errors);
         if (options.closedOutput) close(outputPipe[0]);
         if (options.beforeExec) options.beforeExec();
-        std::vector<char*> argv{const_cast<char*>(TARVIX)};
+        std::vector<char*> argv{const_cast<char*>(options.program.c_str())};
         for (const auto& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
         argv.push_back(nullptr);
-        execv(TARVIX, argv.data());
+        execv(argv[0], argv.data());
         _exit(127);
     }
     if (options.closedOutput) {
@@ -65,6 +69,7 @@ TarvixTest::Outcome TarvixTest::run(const std::vector<std::string>& args,
     Outcome outcome;
     outcome.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     if (!options.closedOutput) outcome.output = readFile(outputPath);
+    outcome.errors = readFile(errorsPath);
     return outcome;
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 struct RunOptions {
+    std::string program = TARVIX;  // a copy elsewhere, to run it without its catalog, say
     std::vector<std::pair<std::string, std::string>> environment;  // set, over TEMP too
     std::vector<std::string> unset;
     bool closedOutput = false;         // standard output is a pipe whose reader has gone
@@ -24,6 +25,7 @@ protected:
     struct Outcome {
         int exitCode = -1;  // -1 when a signal ended it
         std::string output;
+        std::string errors;
     };
 
     TarvixTest();
@@ -34,7 +36,9 @@ protected:
     static std::vector<std::string> child(std::vector<std::string> actions);
 
     std::string tempDir() const { return root_ + "/temp"; }
-    std::string kept(const std::string& name) const { return root_ + "/kept/" + name; }
+    // A directory of the test's own, outside the temporary directory.
+    std::string scratch(const std::string& name) const { return root_ + "/" + name; }
+    std::string kept(const std::string& name) const { return scratch("kept/" + name); }
     std::vector<std::string> tempEntries() const;
 
 private:

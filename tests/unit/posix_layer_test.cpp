@@ -109,3 +109,11 @@ TEST(PosixLayer, SystemTextsEndInALineEndCutToTheBuffer) {
     length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, ENOENT, 0, text, 4, nullptr);
     EXPECT_EQ(std::string(text, length + 1), std::string("No \0", 4));
 }
+
+TEST(PosixLayer, TheVersionQueryGivesNtOnlyForTheRightStructureSize) {
+    OSVERSIONINFOA version{};
+    EXPECT_FALSE(GetVersionExA(&version));
+    version.dwOSVersionInfoSize = sizeof version;
+    ASSERT_TRUE(GetVersionExA(&version));
+    EXPECT_EQ(version.dwPlatformId, VER_PLATFORM_WIN32_NT);
+}
