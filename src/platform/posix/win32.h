@@ -135,6 +135,9 @@ HANDLE GetStdHandle(DWORD stdHandle);
 BOOL SetStdHandle(DWORD stdHandle, HANDLE handle);
 
 BOOL GetConsoleMode(HANDLE console, LPDWORD mode);
+// Setting the mode read back restores the terminal exactly as it was. While it is changed, a
+// terminating signal restores it before the process ends.
+BOOL SetConsoleMode(HANDLE console, DWORD mode);
 
 HANDLE GetCurrentProcess();
 DWORD GetCurrentProcessId();
