@@ -18,6 +18,8 @@ public:
     void prepare(int count, const char* const* args);
     // Launches the child and pumps its output; returns when the pipe's last writer is gone.
     void run();
+    // Opens the log in the viewer and waits until the viewer ends.
+    void viewLog();
 
 private:
     void buildCommandLine(int count, const char* const* args);

@@ -1,6 +1,7 @@
 #include <cstdio>
 
 #include "capture/capture_run.h"
+#include "interaction/closing_prompt.h"
 #include "interaction/messages.h"
 #include "interaction/platform_check.h"
 #include "interaction/usage.h"
@@ -30,5 +31,6 @@ int main(int argc, char** argv) {
     }
     capture.prepare(argc - 1, argv + 1);
     capture.run();
+    closingPrompt(capture);
     return 0;
 }

@@ -1,0 +1,17 @@
+#include "interaction/closing_prompt.h"
+
+#include <cstdio>
+
+#include "capture/capture_run.h"
+#include "interaction/key.h"
+#include "interaction/messages.h"
+
+void closingPrompt(CaptureRun& run) {
+    MessageBuffer prompt;
+    loadMessage(messageLibrary, IDS_VIEW_PROMPT, prompt);
+    std::printf("\n\n\n%s\n", prompt);
+    // Seen before we wait, and before anything the viewer writes, even when output is a pipe.
+    std::fflush(stdout);
+    const char key = readKey();
+    if (key == 'v' || key == 'V') run.viewLog();
+}
