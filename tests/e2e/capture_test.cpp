@@ -18,7 +18,7 @@ TEST_F(CaptureTest, MergesOutputAndErrorInWriteOrderIntoEchoAndLog) {
     const auto run = this->run(child({"keeplog:" + kept("log"), "out:one\\n", "err:two\\n",
                                       "out:three\\sand\\sfour\\n", "exit:7"}));
     EXPECT_EQ(run.exitCode, 0) << "the child's status is not the utility's";
-    EXPECT_EQ(run.output, "one\ntwo\nthree and four\n");
+    EXPECT_EQ(echoOf(run.output), "one\ntwo\nthree and four\n");
     EXPECT_EQ(readFile(kept("log")), "one\ntwo\nthree and four\n");
     EXPECT_THAT(tempEntries(), IsEmpty()) << "the log is deleted at exit";
 }
@@ -26,31 +26,31 @@ TEST_F(CaptureTest, MergesOutputAndErrorInWriteOrderIntoEchoAndLog) {
 TEST_F(CaptureTest, PassesBinaryOutputWholeToEchoAndLog) {
     const std::string withZero("a\0b\n", 4);
     auto run = this->run(child({"keeplog:" + kept("zero"), "out:a\\0b\\n"}));
-    EXPECT_EQ(run.output, withZero) << "the echo must not stop at a zero byte";
+    EXPECT_EQ(echoOf(run.output), withZero) << "the echo must not stop at a zero byte";
     EXPECT_EQ(readFile(kept("zero")), withZero);
 
     const std::string pattern = testPattern(3 << 20);
     run = this->run(child({"keeplog:" + kept("big"), "bytes:" + std::to_string(pattern.size())}));
-    EXPECT_TRUE(run.output == pattern) << "echo of " << run.output.size() << " bytes differs";
+    EXPECT_TRUE(echoOf(run.output) == pattern) << "echo of " << run.output.size() << " bytes differs";
     EXPECT_TRUE(readFile(kept("big")) == pattern) << "log differs";
 }
 
 TEST_F(CaptureTest, AChildThatWritesNothingLeavesAnEmptyLog) {
     const auto run = this->run(child({"keeplog:" + kept("log")}));
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.output, "");
+    EXPECT_EQ(echoOf(run.output), "");
     EXPECT_TRUE(fs::exists(kept("log")));
     EXPECT_EQ(fs::file_size(kept("log")), 0u);
 }
 
 TEST_F(CaptureTest, WaitsForAGrandchildThatKeepsThePipeOpen) {
     const auto run = this->run(child({"grandchild:late\\n", "out:early\\n"}));
-    EXPECT_EQ(run.output, "early\nlate\n");
+    EXPECT_EQ(echoOf(run.output), "early\nlate\n");
 }
 
 TEST_F(CaptureTest, LogIsPrivateAndNotInheritedByTheChild) {
     const auto run = this->run(child({"keeplog:" + kept("log"), "logfds"}));
-    EXPECT_EQ(run.output, "log not held\n");
+    EXPECT_EQ(echoOf(run.output), "log not held\n");
     struct stat status {};
     ASSERT_EQ(stat(kept("log").c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & 07777, 0600u);
@@ -66,7 +66,7 @@ TEST_F(CaptureTest, APlantedLinkAtTheLogPathIsNotFollowed) {
         if (symlink(victim.c_str(), log.c_str()) != 0) _exit(126);
     };
     const auto run = this->run(child({"out:captured\\n"}), options);
-    EXPECT_EQ(run.output, "captured\n");
+    EXPECT_EQ(echoOf(run.output), "captured\n");
     EXPECT_EQ(readFile(victim), "precious");
     EXPECT_THAT(tempEntries(), IsEmpty());
 }

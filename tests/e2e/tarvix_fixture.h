@@ -2,7 +2,6 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <sys/types.h>
 
 #include <functional>
 #include <string>
@@ -13,27 +12,40 @@ struct RunOptions {
     std::string program = TARVIX;  // a copy elsewhere, to run it without its catalog, say
     std::vector<std::pair<std::string, std::string>> environment;  // set, over TEMP too
     std::vector<std::string> unset;
-    bool closedOutput = false;         // standard output is a pipe whose reader has gone
+    std::string input;  // standard input, when it is not a terminal
+    bool closedOutput = false;  // standard output is a pipe whose reader has gone
     std::function<void()> beforeExec;  // runs in the utility's process, as its pid
 };
 
+struct RunOutcome {
+    int exitCode = -1;  // -1 when a signal ended it
+    int signal = 0;
+    std::string output;
+    std::string errors;
+    bool terminalRestored = false;  // in a terminal: every setting as before the run
+};
+
 // Runs the built utility as a user would: a real process, with TEMP pointing at a fresh
-// directory of the test's own and standard output collected in a file.
+// directory of the test's own, standard output and error collected in files, or all three
+// standard handles on a pseudo-terminal where keys are typed.
 class TarvixTest : public ::testing::Test {
 protected:
     using Options = RunOptions;
-    struct Outcome {
-        int exitCode = -1;  // -1 when a signal ended it
-        std::string output;
-        std::string errors;
-    };
-
+    using Outcome = RunOutcome;
     TarvixTest();
     ~TarvixTest() override;
 
-    Outcome run(const std::vector<std::string>& args, const RunOptions& options = {});
+    Outcome run(const std::vector<std::string>& args, const Options& options = {});
+    // Types each key once the utility reads single keys without echo.
+    Outcome runInTerminal(const std::vector<std::string>& args, const std::string& keys,
+                          const Options& options = {});
+
     // The arguments that make the utility run the test child with these actions.
     static std::vector<std::string> child(std::vector<std::string> actions);
+    // The child's output as the utility echoed it, before the closing prompt.
+    static std::string echoOf(const std::string& output);
+    // What the utility writes after the output: three line ends and the prompt.
+    static std::string closing();
 
     std::string tempDir() const { return root_ + "/temp"; }
     // A directory of the test's own, outside the temporary directory.
@@ -42,6 +54,9 @@ protected:
     std::vector<std::string> tempEntries() const;
 
 private:
+    pid_t start(const std::vector<std::string>& args, const Options& options,
+                const std::function<void()>& standardHandles);
+
     std::string root_;
 };
 
