@@ -31,7 +31,8 @@ TEST_F(CaptureTest, PassesBinaryOutputWholeToEchoAndLog) {
 
     const std::string pattern = testPattern(3 << 20);
     run = this->run(child({"keeplog:" + kept("big"), "bytes:" + std::to_string(pattern.size())}));
-    EXPECT_TRUE(echoOf(run.output) == pattern) << "echo of " << run.output.size() << " bytes differs";
+    EXPECT_TRUE(echoOf(run.output) == pattern)
+        << "echo of " << run.output.size() << " bytes differs";
     EXPECT_TRUE(readFile(kept("big")) == pattern) << "log differs";
 }
 

@@ -50,8 +50,7 @@ TEST_F(PromptTest, VShowsTheLogInTheViewerAndWaitsForIt) {
             child({"out:logged\\n"}), key,
             viewing({{"RIVEZEVEVIVA", viewer("first")}, {"EDITOR", viewer("second")}}));
         EXPECT_EQ(run.exitCode, 0);
-        EXPECT_THAT(run.output,
-                    EndsWith("as first: copied yes, terminal yes, 3 descriptors\r\n"));
+        EXPECT_THAT(run.output, EndsWith("as first: copied yes, terminal yes, 3 descriptors\r\n"));
         EXPECT_EQ(readFile(kept("viewed")), "logged\n") << "the log exists while the viewer runs";
         EXPECT_TRUE(run.terminalRestored);
         EXPECT_THAT(tempEntries(), IsEmpty());
@@ -69,7 +68,8 @@ TEST_F(PromptTest, TheViewerIsEditorWithoutRivezevevivaAndViWithNeither) {
     auto options = viewing({{"PATH", bin + ":" + std::getenv("PATH")}});
     options.unset = {"RIVEZEVEVIVA", "EDITOR"};
     run = runInTerminal(child({}), "v", options);
-    EXPECT_THAT(run.output, EndsWith("viewer vi as -: copied yes, terminal yes, 3 descriptors\r\n"));
+    EXPECT_THAT(run.output,
+                EndsWith("viewer vi as -: copied yes, terminal yes, 3 descriptors\r\n"));
 }
 
 TEST_F(PromptTest, AViewerThatCannotStartIsReported) {
@@ -90,8 +90,8 @@ TEST_F(PromptTest, RedirectedInputIsReadAsItComes) {
     options.input = "v";
     auto run = this->run(child({"out:hi\\n"}), options);
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_THAT(run.output, ContainsRegex(closing() +
-                                          ".*GetconsoleMode.*\\(25\\).*SetConsoleMode.*\\(25\\)"
+    EXPECT_THAT(run.output,
+                ContainsRegex(closing() + ".*GetconsoleMode.*\\(25\\).*SetConsoleMode.*\\(25\\)"
                                           ".*SetConsoleMode.*\\(25\\).*"
                                           "as piped: copied yes, terminal no, 3 descriptors\n$"));
     EXPECT_EQ(readFile(kept("viewed")), "hi\n");

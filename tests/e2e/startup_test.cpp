@@ -56,8 +56,8 @@ TEST_F(StartupTest, TextsAreCutTo79CharactersAndAMissingTextIsAnEmptyLine) {
     const auto run = this->run({}, copyWithCatalog(TEST_CATALOG));
     EXPECT_EQ(run.exitCode, 1);
     const std::string digits = "1234567890";
-    EXPECT_THAT(lines(run.output),
-                ElementsAre(digits + digits + digits + digits + digits + digits + digits +
-                                "123456789",
-                            "", "three", "four", "five", "six", "seven", "eight"));
+    EXPECT_THAT(
+        lines(run.output),
+        ElementsAre(digits + digits + digits + digits + digits + digits + digits + "123456789", "",
+                    "three", "four", "five", "six", "seven", "eight"));
 }

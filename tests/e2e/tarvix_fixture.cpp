@@ -135,8 +135,8 @@ RunOutcome TarvixTest::run(const std::vector<std::string>& args, const Options& 
     return outcome;
 }
 
-RunOutcome TarvixTest::runInTerminal(const std::vector<std::string>& args,
-                                              const std::string& keys, const Options& options) {
+RunOutcome TarvixTest::runInTerminal(const std::vector<std::string>& args, const std::string& keys,
+                                     const Options& options) {
     int master = -1;
     int terminal = -1;
     if (openpty(&master, &terminal, nullptr, nullptr, nullptr) != 0) ADD_FAILURE() << "openpty";
@@ -155,7 +155,8 @@ RunOutcome TarvixTest::runInTerminal(const std::vector<std::string>& args,
     // On Linux the master reads and reports the terminal's settings.
     Outcome outcome;
     for (const char key : keys) {
-        if (!readScreen(master, pid, outcome.output, [&] { return readsSingleKeys(master); })) break;
+        if (!readScreen(master, pid, outcome.output, [&] { return readsSingleKeys(master); }))
+            break;
         if (write(master, &key, 1) != 1) ADD_FAILURE() << "typing";
         // Wait until the key is taken, so that the next one meets its own read.
         readScreen(master, pid, outcome.output, [&] { return !readsSingleKeys(master); });

@@ -12,8 +12,8 @@ struct RunOptions {
     std::string program = TARVIX;  // a copy elsewhere, to run it without its catalog, say
     std::vector<std::pair<std::string, std::string>> environment;  // set, over TEMP too
     std::vector<std::string> unset;
-    std::string input;  // standard input, when it is not a terminal
-    bool closedOutput = false;  // standard output is a pipe whose reader has gone
+    std::string input;                 // standard input, when it is not a terminal
+    bool closedOutput = false;         // standard output is a pipe whose reader has gone
     std::function<void()> beforeExec;  // runs in the utility's process, as its pid
 };
 

@@ -15,7 +15,8 @@ int main(int argc, char** argv) {
     fs::copy_file(argv[argc - 1], std::getenv("VIEWER_COPY"), fs::copy_options::overwrite_existing,
                   error);
     int descriptors = 0;
-    for (const auto& entry : fs::directory_iterator("/proc/self/fd")) descriptors += !entry.is_directory();
+    for (const auto& entry : fs::directory_iterator("/proc/self/fd"))
+        descriptors += !entry.is_directory();
     std::printf("viewer %s as %s: copied %s, terminal %s, %d descriptors\n",
                 fs::path(argv[0]).filename().c_str(), argc > 2 ? argv[1] : "-",
                 error ? "no" : "yes", isatty(0) && isatty(1) && isatty(2) ? "yes" : "no",
