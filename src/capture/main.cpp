@@ -20,8 +20,8 @@ void setOutputBuffering() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (!loadMessageLibrary()) return 1;
     platform::prepareProcess();
+    if (!loadMessageLibrary()) return 1;
     setOutputBuffering();
     CaptureRun capture;
     if (!checkPlatform(messageLibrary)) return 1;

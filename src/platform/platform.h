@@ -28,8 +28,11 @@ inline constexpr const char* kTempVariables[] = {"TEMP", "TMP", "TMPDIR"};
 inline constexpr char kDefaultViewer[] = "vi";
 inline constexpr char kMessageLibraryFile[] = "tarvmsg.cat";
 
-// Ignores SIGPIPE, so that a reader closing our output early cannot kill the utility before it
-// has deleted its log. Children still start with the default disposition.
+// Readies the process for the run, before anything else opens a file:
+//  - a closed standard descriptor is opened on /dev/null, since the log or a pipe end would
+//    otherwise take its number and our own output would be written into it;
+//  - SIGPIPE is ignored, so that a reader closing our output early cannot kill the utility
+//    before it has deleted its log. Children still start with the default disposition.
 void prepareProcess();
 }  // namespace platform
 

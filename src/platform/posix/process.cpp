@@ -127,6 +127,10 @@ DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
 
 namespace platform {
 void prepareProcess() {
+    for (int fd = 0; fd < 3; ++fd) {
+        // The lowest free number is this one, as every lower one is open by now.
+        if (fcntl(fd, F_GETFD) < 0) open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
+    }
     signal(SIGPIPE, SIG_IGN);
 }
 }  // namespace platform
