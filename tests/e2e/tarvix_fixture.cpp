@@ -109,28 +109,37 @@ pid_t TarvixTest::start(const std::vector<std::string>& args, const Options& opt
 }
 
 RunOutcome TarvixTest::run(const std::vector<std::string>& args, const Options& options) {
+    using Output = RunOptions::Output;
     const std::string inputPath = kept("stdin");
-    const std::string outputPath = kept("stdout");
+    const std::string outputPath = options.output == Output::Full ? "/dev/full" : kept("stdout");
     const std::string errorsPath = kept("stderr");
     std::ofstream(inputPath) << options.input;
-    int outputPipe[2] = {-1, -1};
-    if (options.closedOutput && pipe(outputPipe) != 0) ADD_FAILURE() << "pipe";
+    int reader[2] = {-1, -1};
+    if (options.output == Output::ShortReader && pipe(reader) != 0) ADD_FAILURE() << "pipe";
     const pid_t pid = start(args, options, [&] {
-        const int output = options.closedOutput
-                               ? outputPipe[1]
-                               : open(outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         dup2(open(inputPath.c_str(), O_RDONLY), 0);
-        dup2(output, 1);
+        dup2(options.output == Output::ShortReader
+                 ? reader[1]
+                 : open(outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600),
+             1);
         dup2(open(errorsPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
         closefrom(3);
+        if (options.closedInput) close(0);
+        if (options.output == Output::Closed) close(1);
     });
-    if (options.closedOutput) {
-        close(outputPipe[0]);
-        close(outputPipe[1]);
+    if (options.output == Output::ShortReader) {
+        close(reader[1]);
+        char taken[10];
+        for (std::size_t got = 0; got < sizeof taken;) {
+            const ssize_t count = read(reader[0], taken + got, sizeof taken - got);
+            if (count <= 0) break;
+            got += static_cast<std::size_t>(count);
+        }
+        close(reader[0]);
     }
     Outcome outcome;
     finish(pid, outcome);
-    if (!options.closedOutput) outcome.output = readFile(outputPath);
+    if (options.output == Output::File) outcome.output = readFile(outputPath);
     outcome.errors = readFile(errorsPath);
     return outcome;
 }

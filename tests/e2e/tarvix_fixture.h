@@ -12,8 +12,14 @@ struct RunOptions {
     std::string program = TARVIX;  // a copy elsewhere, to run it without its catalog, say
     std::vector<std::pair<std::string, std::string>> environment;  // set, over TEMP too
     std::vector<std::string> unset;
-    std::string input;                 // standard input, when it is not a terminal
-    bool closedOutput = false;         // standard output is a pipe whose reader has gone
+    std::string input;  // standard input, when it is not a terminal
+    bool closedInput = false;
+    enum class Output {
+        File,         // collected in RunOutcome::output
+        Full,         // /dev/full: every write fails
+        Closed,       // no descriptor 1 at all
+        ShortReader,  // a pipe whose reader takes 10 bytes and goes away, as `| head -c 10`
+    } output = Output::File;
     std::function<void()> beforeExec;  // runs in the utility's process, as its pid
 };
 

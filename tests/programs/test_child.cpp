@@ -1,6 +1,11 @@
 // A child for the end-to-end tests. Each argument is one action, done in order:
 //   out:TEXT / err:TEXT  write TEXT to standard output / error in one write
 //   bytes:N              write N bytes of testPattern to standard output, in uneven writes
+//   burst:N              write N bytes of testPattern to standard output in one write
+//   args                 print each argument after this one on a line of its own, and stop
+//   argc                 print how many arguments follow this one, and stop
+//   env:NAME             print the value of NAME and a line end
+//   fdcount              print how many descriptors are open
 //   keeplog:PATH         hard-link the capturing utility's log to PATH, to read it afterwards
 //   logfds               print whether any descriptor of ours is the log
 //   sigpipe              print SIGPIPE's disposition
@@ -62,6 +67,14 @@ void leaveGrandchild(const std::string& text) {
     std::_Exit(0);
 }
 
+int openDescriptors() {
+    int count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+        count += !entry.is_directory();
+    }
+    return count;
+}
+
 void act(const std::string& action) {
     const std::size_t colon = action.find(':');
     const std::string name = action.substr(0, colon);
@@ -76,6 +89,12 @@ void act(const std::string& action) {
              done += step, step = step * 7 % 5003) {
             writeAll(1, bytes.substr(done, step));
         }
+    } else if (name == "burst") {
+        writeAll(1, testPattern(std::stoul(value)));
+    } else if (name == "env") {
+        writeAll(1, std::string(std::getenv(value.c_str())) + "\n");
+    } else if (name == "fdcount") {
+        writeAll(1, std::to_string(openDescriptors()) + "\n");
     } else if (name == "keeplog") {
         if (link(logPath().c_str(), value.c_str()) != 0) std::exit(101);
     } else if (name == "logfds")
@@ -94,6 +113,17 @@ void act(const std::string& action) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i) act(argv[i]);
+    for (int i = 1; i < argc; ++i) {
+        const std::string action = argv[i];
+        if (action == "argc") {
+            writeAll(1, std::to_string(argc - i - 1) + "\n");
+            return 0;
+        }
+        if (action == "args") {
+            while (++i < argc) writeAll(1, argv[i] + std::string("\n"));
+            return 0;
+        }
+        act(action);
+    }
     return 0;
 }

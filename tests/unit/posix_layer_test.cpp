@@ -4,14 +4,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
 
 #include "platform/platform.h"
 #include "platform/posix/command_line_words.h"
 #include "platform/posix/handles.h"
 
-namespace fs = std::filesystem;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
@@ -56,21 +53,6 @@ TEST(PosixLayer, PipesFollowTheInheritFlagsAndEndInABrokenPipe) {
         EXPECT_EQ(GetLastError(), ERROR_BROKEN_PIPE);
         CloseHandle(read);
     }
-}
-
-// A planted symbolic link is shown by whole runs; a hard link is shared with another file.
-TEST(PosixLayer, CreateFileReplacesAHardLinkInsteadOfTruncatingTheFileItShares) {
-    const fs::path dir = fs::temp_directory_path() / "tarvix-layer-test";
-    fs::create_directories(dir);
-    std::ofstream(dir / "other") << "precious";
-    fs::create_hard_link(dir / "other", dir / "log");
-    HANDLE file = CreateFileA((dir / "log").c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    EXPECT_NE(file, INVALID_HANDLE_VALUE);
-    CloseHandle(file);
-    EXPECT_EQ(fs::file_size(dir / "other"), 8u);
-    EXPECT_EQ(fs::hard_link_count(dir / "other"), 1u);
-    fs::remove_all(dir);
 }
 
 TEST(PosixLayer, TheVersionQueryGivesNtOnlyForTheRightStructureSize) {

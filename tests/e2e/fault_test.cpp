@@ -1,0 +1,149 @@
+// Faults the utility must survive with nothing lost.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "../programs/test_pattern.h"
+#include "tarvix_fixture.h"
+
+namespace fs = std::filesystem;
+using ::testing::AnyOf;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+using ::testing::Not;
+using Output = RunOptions::Output;
+
+class FaultTest : public TarvixTest {
+protected:
+    // Plants a file at the path the utility's log will have, just before it starts.
+    Options planting(std::function<void(const std::string& log)> plant) {
+        Options options;
+        options.beforeExec = [temp = tempDir(), plant] {
+            plant(temp + "/Tarvix" + std::to_string(getpid()) + ".log");
+        };
+        return options;
+    }
+};
+
+TEST_F(FaultTest, NoTailIsLostWhenTheChildExitsRightAfterOneWrite) {
+    for (const std::size_t size : {1, 4095, 4096, 65536, 65537, 1 << 20}) {
+        const auto run =
+            this->run(child({"keeplog:" + kept("log"), "burst:" + std::to_string(size)}));
+        EXPECT_TRUE(echoOf(run.output) == testPattern(size)) << size << " bytes echoed";
+        EXPECT_TRUE(readFile(kept("log")) == testPattern(size)) << size << " bytes logged";
+        fs::remove(kept("log"));
+    }
+}
+
+TEST_F(FaultTest, ManyRunsInARowLeaveNothingBehind) {
+    std::string firstEcho;
+    for (int i = 0; i < 200; ++i) {
+        const std::string log = kept("log" + std::to_string(i));
+        const auto run = this->run(child({"keeplog:" + log, "fdcount", "logfds"}));
+        const std::string echo = echoOf(run.output);
+        if (i == 0) firstEcho = echo;
+        ASSERT_EQ(echo, firstEcho) << "run " << i << ": the child's descriptors changed";
+        ASSERT_EQ(readFile(log), echo) << "run " << i;
+        ASSERT_THAT(tempEntries(), IsEmpty()) << "run " << i;
+    }
+    EXPECT_THAT(firstEcho, HasSubstr("log not held"));
+}
+
+TEST_F(FaultTest, OutputThatCannotBeWrittenLosesNothingFromTheLog) {
+    for (const Output output : {Output::Full, Output::Closed, Output::ShortReader}) {
+        Options options;
+        options.output = output;
+        const auto run =
+            this->run(child({"keeplog:" + kept("log"), "sigpipe", "bytes:100000"}), options);
+        EXPECT_EQ(run.exitCode, 0) << "output " << static_cast<int>(output);
+        EXPECT_TRUE(readFile(kept("log")) == "SIGPIPE default\n" + testPattern(100000))
+            << "output " << static_cast<int>(output) << ": the log is not exactly the child's";
+        EXPECT_THAT(tempEntries(), IsEmpty());
+        fs::remove(kept("log"));
+    }
+}
+
+TEST_F(FaultTest, ABadTemporaryDirectoryIsReportedAndTheOutputStillShows) {
+    std::ofstream(kept("file")) << "a file";
+    for (const std::string& temp : {scratch("missing"), kept("file")}) {
+        Options options;
+        options.environment = {{"TEMP", temp}};
+        const auto run = this->run(child({"out:shown\\n"}), options);
+        EXPECT_EQ(run.exitCode, 0);
+        EXPECT_THAT(run.output, HasSubstr("Error occured in CreateFile "));
+        EXPECT_THAT(run.output, HasSubstr("Error occured in WriteFile "));
+        EXPECT_THAT(run.output, HasSubstr("shown\n"));
+    }
+    EXPECT_EQ(readFile(kept("file")), "a file");
+
+    const std::string odd = scratch("te mp\xff");
+    fs::create_directory(odd);
+    Options options;
+    options.environment = {{"TEMP", odd}};
+    const auto run = this->run(child({"keeplog:" + kept("log"), "out:logged\\n"}), options);
+    EXPECT_EQ(readFile(kept("log")), "logged\n") << "blanks and other bytes in the path";
+    EXPECT_TRUE(fs::is_empty(odd));
+}
+
+TEST_F(FaultTest, AnUnwritableTemporaryDirectoryIsReported) {
+    if (geteuid() == 0) GTEST_SKIP() << "root writes into any directory";
+    fs::permissions(tempDir(), fs::perms::owner_read | fs::perms::owner_exec);
+    const auto run = this->run(child({"out:shown\\n"}));
+    fs::permissions(tempDir(), fs::perms::owner_all);
+    EXPECT_THAT(run.output, HasSubstr("Error occured in CreateFile "));
+    EXPECT_THAT(run.output, HasSubstr("\nError:(13)"));
+    EXPECT_THAT(run.output, HasSubstr("shown\n"));
+}
+
+TEST_F(FaultTest, FilesAtTheLogPathAreNeverWrittenThrough) {
+    const std::string victim = kept("victim");
+    for (const bool hard : {false, true}) {
+        std::ofstream(victim) << "precious";
+        const auto run =
+            this->run(child({"out:captured\\n"}), planting([=](const std::string& log) {
+                          if ((hard ? link(victim.c_str(), log.c_str())
+                                    : symlink(victim.c_str(), log.c_str())) != 0) {
+                              _exit(126);
+                          }
+                      }));
+        EXPECT_EQ(echoOf(run.output), "captured\n") << (hard ? "hard" : "symbolic") << " link";
+        EXPECT_EQ(readFile(victim), "precious") << (hard ? "hard" : "symbolic") << " link";
+        EXPECT_THAT(tempEntries(), IsEmpty());
+    }
+
+    const auto run =
+        this->run(child({"keeplog:" + kept("log"), "out:fresh\\n"}),
+                  planting([](const std::string& log) { std::ofstream(log) << "stale"; }));
+    EXPECT_EQ(readFile(kept("log")), "fresh\n") << "a stale log of our own is replaced";
+    EXPECT_THAT(tempEntries(), IsEmpty());
+}
+
+TEST_F(FaultTest, OddArgumentsAndValuesReachTheChildAsTheSplittingRulesSay) {
+    Options options;
+    options.environment = {{"ODD", "\xff \"\\"}};
+    auto run = this->run(child({"env:ODD", "args", "\xfe\xff", "--lead", "-", "a\\b", "q\"uo te\"d",
+                                "\\\"x", "\\\\\"y\""}),
+                         options);
+    EXPECT_EQ(echoOf(run.output), "\xff \"\\\n\xfe\xff\n--lead\n-\na\\b\nquo ted\n\"x\n\\y\n");
+
+    std::vector<std::string> args = child({"argc"});
+    const std::string big(100000, 'a');
+    for (long total = 0; total < sysconf(_SC_ARG_MAX) * 9 / 10; total += big.size() + 1) {
+        args.push_back(big);
+    }
+    run = this->run(args);
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_THAT(echoOf(run.output), AnyOf(std::to_string(args.size() - 2) + "\n",
+                                          HasSubstr("Error occured in CreateProcess ")));
+}
+
+TEST_F(FaultTest, AClosedStandardInputIsNoKey) {
+    Options options;
+    options.closedInput = true;
+    const auto run = this->run(child({"out:hi\\n"}), options);
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_THAT(run.output, Not(HasSubstr("ReadFile"))) << "the key is read from /dev/null";
+    EXPECT_THAT(tempEntries(), IsEmpty());
+}
