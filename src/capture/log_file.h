@@ -1,8 +1,12 @@
 #pragma once
 
+#include <functional>
 #include <string>
+
+// Looks an environment variable up: its value, or null when it is not present.
+using EnvironmentLookup = std::function<const char*(const char* name)>;
 
 // The log's path for a process: "Tarvix<pid>.log" in the directory named by the first
 // temporary-directory variable present (even when empty), else in the current directory.
 // The directory is joined as it stands, never normalised.
-std::string logPathFor(unsigned long processId);
+std::string logPathFor(unsigned long processId, const EnvironmentLookup& variable);

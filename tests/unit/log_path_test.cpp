@@ -1,40 +1,41 @@
+#include "capture/log_file.h"
+
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <iterator>
+#include <map>
 #include <string>
 
-#include "capture/log_file.h"
 #include "platform/platform.h"
 
 namespace {
 const std::string kSeparator = platform::kPathSeparator;
 
-class LogPathTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        for (const char* variable : platform::kTempVariables) unsetenv(variable);
-    }
-};
+std::string pathWith(const std::map<std::string, std::string>& environment, unsigned long id = 7) {
+    return logPathFor(id, [&](const char* name) {
+        const auto found = environment.find(name);
+        return found == environment.end() ? nullptr : found->second.c_str();
+    });
+}
 }  // namespace
 
-TEST_F(LogPathTest, NamesTheLogAfterTheProcessId) {
-    EXPECT_EQ(logPathFor(1234), "Tarvix1234.log") << "no variable: the current directory";
-    setenv(platform::kTempVariables[0], "dir", 1);
-    EXPECT_EQ(logPathFor(4294967295u), "dir" + kSeparator + "Tarvix4294967295.log");
+TEST(LogPath, NamesTheLogAfterTheProcessId) {
+    EXPECT_EQ(pathWith({}, 1234), "Tarvix1234.log") << "no variable: the current directory";
+    EXPECT_EQ(pathWith({{platform::kTempVariables[0], "dir"}}, 4294967295u),
+              "dir" + kSeparator + "Tarvix4294967295.log");
 }
 
-TEST_F(LogPathTest, TheFirstVariablePresentWinsEvenWhenEmpty) {
-    const auto count = std::size(platform::kTempVariables);
-    for (std::size_t i = count; i-- > 0;) {
-        setenv(platform::kTempVariables[i], ("dir" + std::to_string(i)).c_str(), 1);
-        EXPECT_EQ(logPathFor(7), "dir" + std::to_string(i) + kSeparator + "Tarvix7.log");
+TEST(LogPath, TheFirstVariablePresentWinsEvenWhenEmpty) {
+    std::map<std::string, std::string> environment;
+    for (std::size_t i = std::size(platform::kTempVariables); i-- > 0;) {
+        environment[platform::kTempVariables[i]] = "dir" + std::to_string(i);
+        EXPECT_EQ(pathWith(environment), "dir" + std::to_string(i) + kSeparator + "Tarvix7.log");
     }
-    setenv(platform::kTempVariables[0], "", 1);
-    EXPECT_EQ(logPathFor(7), kSeparator + "Tarvix7.log");
+    environment[platform::kTempVariables[0]] = "";
+    EXPECT_EQ(pathWith(environment), kSeparator + "Tarvix7.log");
 }
 
-TEST_F(LogPathTest, KeepsTheDirectoryAsItStands) {
-    setenv(platform::kTempVariables[0], ("a" + kSeparator).c_str(), 1);
-    EXPECT_EQ(logPathFor(7), "a" + kSeparator + kSeparator + "Tarvix7.log");
+TEST(LogPath, KeepsTheDirectoryAsItStands) {
+    EXPECT_EQ(pathWith({{platform::kTempVariables[0], "a" + kSeparator}}),
+              "a" + kSeparator + kSeparator + "Tarvix7.log");
 }
