@@ -20,8 +20,8 @@ protected:
     // Plants a file at the path the utility's log will have, just before it starts.
     Options planting(std::function<void(const std::string& log)> plant) {
         Options options;
-        options.beforeExec = [temp = tempDir(), plant] {
-            plant(temp + "/Tarvix" + std::to_string(getpid()) + ".log");
+        options.beforeStart = [temp = tempDir(), plant](unsigned long processId) {
+            plant(temp + "/Tarvix" + std::to_string(processId) + ".log");
         };
         return options;
     }

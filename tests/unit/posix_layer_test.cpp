@@ -4,7 +4,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-
 #include "platform/platform.h"
 #include "platform/posix/command_line_words.h"
 #include "platform/posix/handles.h"
