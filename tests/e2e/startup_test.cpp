@@ -1,33 +1,36 @@
 #include <filesystem>
-#include <sstream>
 
+#include "platform/platform.h"
 #include "tarvix_fixture.h"
 
 namespace fs = std::filesystem;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-namespace {
-std::vector<std::string> lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream stream(text);
-    for (std::string line; std::getline(stream, line);) lines.push_back(line);
-    return lines;
-}
-}  // namespace
-
 class StartupTest : public TarvixTest {
 protected:
-    // A copy of the utility in a directory of its own, beside the given catalog if any.
-    RunOptions copyWithCatalog(const char* catalog) {
-        const std::string bin = scratch("bin");
+    // A copy of the utility in a directory of its own, beside the given message library if any.
+    Options copyWithLibrary(const char* library) {
+        const fs::path utility = built(TARVIX);
+        const fs::path bin = scratch("bin");
         fs::create_directory(bin);
-        fs::copy_file(TARVIX, bin + "/tarvix");
-        if (catalog) fs::copy_file(catalog, bin + "/tarvmsg.cat");
-        RunOptions options;
-        options.program = bin + "/tarvix";
+        fs::copy_file(utility, bin / utility.filename());
+        if (library) fs::copy_file(built(library), bin / platform::kMessageLibraryFile);
+        Options options;
+        options.program = (bin / utility.filename()).string();
         options.unset = {"NLSPATH"};
         return options;
+    }
+
+    // The lines of the utility's output, each ended as the platform ends them.
+    static std::vector<std::string> lines(const std::string& output) {
+        const std::string end = echoed("\n");
+        std::vector<std::string> lines;
+        for (std::size_t at = 0, next; (next = output.find(end, at)) != std::string::npos;
+             at = next + end.size()) {
+            lines.push_back(output.substr(at, next - at));
+        }
+        return lines;
     }
 };
 
@@ -44,16 +47,18 @@ TEST_F(StartupTest, WithoutArgumentsPrintsEightUsageLinesAndExitsWithOne) {
     EXPECT_THAT(tempEntries(), IsEmpty());
 }
 
-TEST_F(StartupTest, WithoutItsCatalogItStartsNothing) {
-    const auto run = this->run(child({"out:started\\n"}), copyWithCatalog(nullptr));
+TEST_F(StartupTest, WithoutItsMessageLibraryItStartsNothing) {
+    const auto run = this->run(child({"out:started\\n"}), copyWithLibrary(nullptr));
     EXPECT_EQ(run.exitCode, 1);
-    EXPECT_EQ(run.errors, "Tarvix error: Cannot find tarvmsg.cat. Tarvix will now terminate\n");
+    EXPECT_EQ(run.errors, messageBox("Tarvix error", std::string("Cannot find ") +
+                                                         platform::kMessageLibraryFile +
+                                                         ". Tarvix will now terminate"));
     EXPECT_EQ(run.output, "") << "no child, no usage";
     EXPECT_THAT(tempEntries(), IsEmpty());
 }
 
 TEST_F(StartupTest, TextsAreCutTo79CharactersAndAMissingTextIsAnEmptyLine) {
-    const auto run = this->run({}, copyWithCatalog(TEST_CATALOG));
+    const auto run = this->run({}, copyWithLibrary(TEST_CATALOG));
     EXPECT_EQ(run.exitCode, 1);
     const std::string digits = "1234567890";
     EXPECT_THAT(

@@ -61,6 +61,8 @@ protected:
     static std::string echoOf(const std::string& output);
     // What the utility writes after the output: three line ends and the prompt.
     static std::string closing();
+    // The error code of a console-mode call on a handle that is no console.
+    static unsigned long notAConsoleError();
     // What a message box leaves on standard error.
     static std::string messageBox(const std::string& caption, const std::string& text);
 

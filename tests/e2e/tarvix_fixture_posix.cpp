@@ -10,6 +10,7 @@
 #include <unistd.h>
 #include <utmp.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -88,6 +89,10 @@ std::string TarvixTest::built(const char* path) {
 
 std::string TarvixTest::echoed(const std::string& bytes) {
     return bytes;  // no text mode: line ends pass unchanged
+}
+
+unsigned long TarvixTest::notAConsoleError() {
+    return ENOTTY;
 }
 
 std::string TarvixTest::messageBox(const std::string& caption, const std::string& text) {

@@ -33,6 +33,8 @@ TEST(LogPath, TheFirstVariablePresentWinsEvenWhenEmpty) {
     }
     environment[platform::kTempVariables[0]] = "";
     EXPECT_EQ(pathWith(environment), kSeparator + "Tarvix7.log");
+    EXPECT_EQ(pathWith({{"TMP", "second"}, {"TEMP", "first"}}),
+              "first" + kSeparator + "Tarvix7.log");
 }
 
 TEST(LogPath, KeepsTheDirectoryAsItStands) {

@@ -1,0 +1,39 @@
+// What only Windows, here wine, can show.
+#include <cstdlib>
+#include <filesystem>
+
+#include "tarvix_fixture.h"
+
+namespace fs = std::filesystem;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+
+using WindowsTest = TarvixTest;
+
+// Wine reports the version that an AppDefaults key names for executables of that name: win98
+// is the Windows 95 family (platform 1), win31 is Win32s (platform 0).
+TEST_F(WindowsTest, RunsOnTheWindows95FamilyAndRefusesWin32s) {
+    const fs::path utility = built(TARVIX);
+    const fs::path bin = scratch("bin");
+    fs::create_directory(bin);
+    fs::copy_file(utility.parent_path() / "tarvmsg.dll", bin / "tarvmsg.dll");
+    for (const std::string version : {"win98", "win31"}) {
+        const std::string name = "tarvix-" + version + ".exe";
+        fs::copy_file(utility, bin / name);
+        const std::string key = "HKCU\\Software\\Wine\\AppDefaults\\" + name;
+        ASSERT_EQ(
+            std::system(("reg add \"" + key + "\" /v Version /d " + version + " /f >NUL").c_str()),
+            0);
+        Options options;
+        options.program = (bin / name).string();
+        const auto run = this->run(child({"out:started\\n"}), options);
+        if (version == "win98") {
+            EXPECT_EQ(run.exitCode, 0);
+            EXPECT_THAT(run.output, HasSubstr(echoed("started\n")));
+        } else {
+            EXPECT_EQ(run.exitCode, 1);
+            EXPECT_EQ(run.output, "") << "refused before anything starts";
+        }
+        EXPECT_THAT(tempEntries(), IsEmpty()) << version;
+    }
+}
