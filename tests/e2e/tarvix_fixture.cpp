@@ -12,6 +12,7 @@ TarvixTest::TarvixTest() {
     while (!fs::create_directory(root_));
     fs::create_directory(tempDir());
     fs::create_directory(root_ / "kept");
+    fs::create_directory(root_ / "seen");
 }
 
 TarvixTest::~TarvixTest() {
@@ -22,6 +23,17 @@ TarvixTest::~TarvixTest() {
 std::vector<std::string> TarvixTest::child(std::vector<std::string> actions) {
     actions.insert(actions.begin(), built(TEST_CHILD));
     return actions;
+}
+
+std::string TarvixTest::viewer(const std::string& tag) {
+    return built(TEST_VIEWER) + " " + tag;
+}
+
+RunOptions TarvixTest::viewing(std::vector<std::pair<std::string, std::string>> environment) const {
+    environment.emplace_back("VIEWER_SEEN", (root_ / "seen").string());
+    Options options;
+    options.environment = environment;
+    return options;
 }
 
 std::string TarvixTest::closing() {

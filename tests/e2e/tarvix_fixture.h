@@ -66,6 +66,12 @@ protected:
     // What a message box leaves on standard error.
     static std::string messageBox(const std::string& caption, const std::string& text);
 
+    // The command that starts the test viewer with this tag, and where it puts what it saw.
+    static std::string viewer(const std::string& tag);
+    std::string seen(const std::string& tag) const { return (root_ / "seen" / tag).string(); }
+    // Options with these variables set, and the test viewer's directory.
+    Options viewing(std::vector<std::pair<std::string, std::string>> environment) const;
+
     std::string tempDir() const { return (root_ / "temp").string(); }
     // A directory of the test's own, outside the temporary directory.
     std::string scratch(const std::string& name) const { return (root_ / name).string(); }
