@@ -1,4 +1,6 @@
 // What only Windows, here wine, can show.
+#include <windows.h>
+
 #include <cstdlib>
 #include <filesystem>
 
@@ -36,4 +38,22 @@ TEST_F(WindowsTest, RunsOnTheWindows95FamilyAndRefusesWin32s) {
         }
         EXPECT_THAT(tempEntries(), IsEmpty()) << version;
     }
+}
+
+// Held open by another process that lets it be deleted but not written, the file at the log
+// path makes the utility's open fail; it is not the utility's to delete.
+TEST_F(WindowsTest, AFileAtTheLogPathThatCannotBeOpenedIsNotDeleted) {
+    HANDLE held = INVALID_HANDLE_VALUE;
+    Options options;
+    options.beforeStart = [&](unsigned long processId) {
+        const std::string log = tempDir() + "\\Tarvix" + std::to_string(processId) + ".log";
+        held = CreateFileA(log.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                           CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    };
+    const auto run = this->run(child({"out:shown\\n"}), options);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    CloseHandle(held);
+    EXPECT_THAT(run.output, HasSubstr("Error occured in CreateFile "));
+    EXPECT_THAT(run.output, HasSubstr(echoed("shown\n")));
+    EXPECT_EQ(tempEntries().size(), 1u);
 }
