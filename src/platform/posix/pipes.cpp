@@ -35,11 +35,3 @@ BOOL DuplicateHandle(HANDLE sourceProcess, HANDLE sourceHandle, HANDLE targetPro
     *targetHandle = posix::makeHandle(posix::kindOf(sourceHandle), copy);
     return TRUE;
 }
-
-HANDLE GetCurrentProcess() {
-    return posix::makeHandle(posix::HandleKind::Process, getpid());
-}
-
-DWORD GetCurrentProcessId() {
-    return static_cast<DWORD>(getpid());
-}

@@ -81,6 +81,14 @@ private:
 };
 }  // namespace
 
+HANDLE GetCurrentProcess() {
+    return posix::makeHandle(posix::HandleKind::Process, getpid());
+}
+
+DWORD GetCurrentProcessId() {
+    return static_cast<DWORD>(getpid());
+}
+
 // The child's environment and directory are always the utility's, and it always shares the
 // terminal: the program passes no application name, flags, environment or directory.
 BOOL CreateProcessA(LPCSTR applicationName, LPSTR commandLine,
