@@ -61,8 +61,7 @@ bool readScreen(int master, pid_t pid, std::string& screen, const std::function<
     return true;
 }
 
-// Starts the utility in a child of ours, once that child has its standard handles., once that child
-// has its standard handles.
+// Starts the utility in a child of ours, once that child has its standard handles.
 pid_t start(const std::string& temp, const std::vector<std::string>& args,
             const RunOptions& options, const std::function<void()>& standardHandles) {
     const pid_t pid = fork();
