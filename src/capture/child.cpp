@@ -1,6 +1,5 @@
-#include <string>
-
 #include "capture/capture_run.h"
+#include "capture/process.h"
 #include "diagnostics/report_failure.h"
 
 // Points the standard output and error handles at one pipe, for the child to inherit. They are
@@ -18,18 +17,12 @@ void CaptureRun::createOutputPipe() {
     reportFailure(SetStdHandle(STD_ERROR_HANDLE, errorWrite), "SetStdHandle");
 }
 
-// Once the child has its copies, ours are closed, so that the pipe ends when the child's do.
+// The child inherits the pipe's write ends as its standard output and error. Once it has its
+// copies, ours are closed, so that the pipe ends when the child's do. A line too long for the
+// platform fails in process creation and is reported.
 void CaptureRun::launchTarget() {
-    // Process creation may write into the line, so it gets a copy, sized to fit whatever its
-    // length; a line too long for the platform fails there and is reported.
-    std::string line = commandLine;
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
     PROCESS_INFORMATION child{};
-    const BOOL started = CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                                        nullptr, &startup, &child);
-    reportFailure(started, "CreateProcess");
-    if (started) {
+    if (startProcess(commandLine, TRUE, child)) {
         CloseHandle(child.hThread);
         CloseHandle(child.hProcess);
     }

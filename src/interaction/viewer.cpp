@@ -3,6 +3,7 @@
 #include <string>
 
 #include "capture/capture_run.h"
+#include "capture/process.h"
 #include "diagnostics/report_failure.h"
 
 namespace {
@@ -19,16 +20,10 @@ std::string viewer() {
 // the terminal, not the pipe. Its command line is split like the child's, with no length limit
 // of our own; neither the viewer nor the path is quoted.
 void CaptureRun::viewLog() {
-    std::string command = viewer() + " " + logPath;
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
     // The viewer writes to our standard output too; what we wrote comes first.
     std::fflush(stdout);
-    const BOOL started = CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0,
-                                        nullptr, nullptr, &startup, &process);
-    reportFailure(started, "CreateProcess");
-    if (!started) return;
+    PROCESS_INFORMATION process{};
+    if (!startProcess(viewer() + " " + logPath, FALSE, process)) return;
     reportFailure(WaitForSingleObject(process.hProcess, INFINITE) != WAIT_FAILED,
                   "WaitForSingleObject");
 }
