@@ -16,17 +16,7 @@ using ::testing::IsEmpty;
 using ::testing::Not;
 using Output = RunOptions::Output;
 
-class PosixFaultTest : public TarvixTest {
-protected:
-    // Plants a file at the path the utility's log will have, just before it starts.
-    Options planting(std::function<void(const std::string& log)> plant) {
-        Options options;
-        options.beforeStart = [temp = tempDir(), plant](unsigned long processId) {
-            plant(temp + "/Tarvix" + std::to_string(processId) + ".log");
-        };
-        return options;
-    }
-};
+using PosixFaultTest = TarvixTest;
 
 TEST_F(PosixFaultTest, LogIsPrivateAndNotInheritedByTheChild) {
     const auto run = this->run(child({"keeplog:" + kept("log"), "logfds"}));

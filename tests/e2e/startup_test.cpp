@@ -9,17 +9,10 @@ using ::testing::IsEmpty;
 
 class StartupTest : public TarvixTest {
 protected:
-    // A copy of the utility in a directory of its own, beside the given message library if any.
+    // A copy of the utility beside a copy of this message library, or of none.
     Options copyWithLibrary(const char* library) {
-        const fs::path utility = built(TARVIX);
-        const fs::path bin = scratch("bin");
-        fs::create_directory(bin);
-        fs::copy_file(utility, bin / utility.filename());
-        if (library) fs::copy_file(built(library), bin / platform::kMessageLibraryFile);
-        Options options;
-        options.program = (bin / utility.filename()).string();
-        options.unset = {"NLSPATH"};
-        return options;
+        const std::string name = fs::path(built(TARVIX)).filename().string();
+        return copyOfUtility(name, library ? built(library) : "");
     }
 
     // The lines of the utility's output, each ended as the platform ends them.

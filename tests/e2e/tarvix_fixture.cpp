@@ -1,5 +1,7 @@
 #include "tarvix_fixture.h"
 
+#include "platform/platform.h"
+
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -23,6 +25,28 @@ TarvixTest::~TarvixTest() {
 std::vector<std::string> TarvixTest::child(std::vector<std::string> actions) {
     actions.insert(actions.begin(), built(TEST_CHILD));
     return actions;
+}
+
+RunOptions TarvixTest::planting(std::function<void(const std::string& log)> plant) const {
+    Options options;
+    options.beforeStart = [temp = root_ / "temp", plant](unsigned long processId) {
+        plant((temp / ("Tarvix" + std::to_string(processId) + ".log")).string());
+    };
+    return options;
+}
+
+RunOptions TarvixTest::copyOfUtility(const std::string& name, const std::string& library) const {
+    const fs::path bin = root_ / "bin";
+    fs::create_directories(bin);
+    fs::copy_file(built(TARVIX), bin / name, fs::copy_options::overwrite_existing);
+    if (!library.empty()) {
+        fs::copy_file(library, bin / platform::kMessageLibraryFile,
+                      fs::copy_options::overwrite_existing);
+    }
+    Options options;
+    options.program = (bin / name).string();
+    options.unset = {"NLSPATH"};
+    return options;
 }
 
 std::string TarvixTest::viewer(const std::string& tag) {

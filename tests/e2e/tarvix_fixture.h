@@ -66,6 +66,12 @@ protected:
     // What a message box leaves on standard error.
     static std::string messageBox(const std::string& caption, const std::string& text);
 
+    // Options that plant a file at the path the utility's log will have, just before it starts.
+    Options planting(std::function<void(const std::string& log)> plant) const;
+    // Options that run a copy of the utility under this name in a directory of its own, beside a
+    // copy of this message library unless it is empty.
+    Options copyOfUtility(const std::string& name, const std::string& library) const;
+
     // The command that starts the test viewer with this tag, and where it puts what it saw.
     static std::string viewer(const std::string& tag);
     std::string seen(const std::string& tag) const { return (root_ / "seen" / tag).string(); }

@@ -15,19 +15,14 @@ using WindowsTest = TarvixTest;
 // Wine reports the version that an AppDefaults key names for executables of that name: win98
 // is the Windows 95 family (platform 1), win31 is Win32s (platform 0).
 TEST_F(WindowsTest, RunsOnTheWindows95FamilyAndRefusesWin32s) {
-    const fs::path utility = built(TARVIX);
-    const fs::path bin = scratch("bin");
-    fs::create_directory(bin);
-    fs::copy_file(utility.parent_path() / "tarvmsg.dll", bin / "tarvmsg.dll");
+    const std::string library = (fs::path(built(TARVIX)).parent_path() / "tarvmsg.dll").string();
     for (const std::string version : {"win98", "win31"}) {
         const std::string name = "tarvix-" + version + ".exe";
-        fs::copy_file(utility, bin / name);
         const std::string key = "HKCU\\Software\\Wine\\AppDefaults\\" + name;
         ASSERT_EQ(
             std::system(("reg add \"" + key + "\" /v Version /d " + version + " /f >NUL").c_str()),
             0);
-        Options options;
-        options.program = (bin / name).string();
+        const Options options = copyOfUtility(name, library);
         const auto run = this->run(child({"out:started\\n"}), options);
         if (version == "win98") {
             EXPECT_EQ(run.exitCode, 0);
@@ -44,12 +39,10 @@ TEST_F(WindowsTest, RunsOnTheWindows95FamilyAndRefusesWin32s) {
 // path makes the utility's open fail; it is not the utility's to delete.
 TEST_F(WindowsTest, AFileAtTheLogPathThatCannotBeOpenedIsNotDeleted) {
     HANDLE held = INVALID_HANDLE_VALUE;
-    Options options;
-    options.beforeStart = [&](unsigned long processId) {
-        const std::string log = tempDir() + "\\Tarvix" + std::to_string(processId) + ".log";
+    const Options options = planting([&](const std::string& log) {
         held = CreateFileA(log.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
                            CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    };
+    });
     const auto run = this->run(child({"out:shown\\n"}), options);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     CloseHandle(held);
