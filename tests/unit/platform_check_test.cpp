@@ -11,7 +11,3 @@ TEST(PlatformCheck, AcceptsTheWindows95AndNtFamiliesOnly) {
     EXPECT_EQ(platformRefusal(TRUE, 3), IDS_PLATFORM_UNSUPPORTED) << "Windows CE";
     EXPECT_EQ(platformRefusal(FALSE, VER_PLATFORM_WIN32_NT), IDS_VERSION_QUERY_FAILED);
 }
-
-TEST(PlatformCheck, ThisPlatformIsAccepted) {
-    EXPECT_TRUE(checkPlatform(nullptr));
-}

@@ -1,0 +1,137 @@
+// The program the end-to-end tests capture, and their viewer. Each argument is an action:
+//   out:TEXT, err:TEXT   write TEXT to standard output / error in one write
+//   bytes:N              write N bytes, every byte value among them, in one write
+//   later:TEXT           leave a process behind that writes TEXT once we have exited
+//   sleep:MS             wait MS milliseconds
+//   ask:TEXT             write TEXT, read a line from standard input and write "got LINE"
+//   exit:N               exit with N
+//   fds, sigign          (Linux) what our descriptors are open on; the mask of ignored signals
+//   args                 write each later argument on a line of its own
+//   view:TAG             be the viewer of the log named last: copy it into $VIEWER_SEEN/TAG after
+//                        a moment, so that a utility that does not wait has deleted it by then,
+//                        and say what it was given and has, there as TAG.said and on our output
+// TEXT takes the escapes \n, \r, \0, \s (blank) and \\. Output goes straight to the handles, with
+// no text mode, through the same Win32 calls as the utility's.
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+
+#include "platform/platform.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+void write(DWORD stream, const std::string& bytes) {
+    DWORD count = 0;
+    if (!WriteFile(GetStdHandle(stream), bytes.data(), static_cast<DWORD>(bytes.size()), &count,
+                   nullptr)) {
+        std::exit(100);
+    }
+}
+
+void say(const std::string& line) {
+    write(STD_OUTPUT_HANDLE, line + "\n");
+}
+
+std::string unescape(const std::string& text) {
+    std::string bytes;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i] == '\\' && i + 1 < text.size() ? text[++i] : '\0';
+        bytes += c == 'n' ? '\n' : c == 'r' ? '\r' : c == '0' ? '\0' : c == 's' ? ' ' : c ? c : text[i];
+    }
+    return bytes;
+}
+
+std::string lineOfInput() {
+    std::string line;
+    char c = 0;
+    DWORD count = 0;
+    while (ReadFile(GetStdHandle(STD_INPUT_HANDLE), &c, 1, &count, nullptr) && count == 1 &&
+           c != '\n') {
+        line += c;
+    }
+    return line;
+}
+
+// This program again, inheriting our standard handles, so that it holds the pipe after we exit.
+void leaveBehind(const std::string& self, const std::string& text) {
+    std::string line = "\"" + self + "\" sleep:300 out:" + text;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                        &process)) {
+        std::exit(101);
+    }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+}
+
+bool onTerminal() {
+    DWORD mode = 0;
+    for (const DWORD stream : {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE}) {
+        if (!GetConsoleMode(GetStdHandle(stream), &mode)) return false;
+    }
+    return true;
+}
+
+void view(const std::string& tag, const std::string& log) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    std::error_code error;
+    fs::copy_file(log, fs::path(std::getenv("VIEWER_SEEN")) / tag, error);
+    int descriptors = 0;
+    for (fs::directory_iterator entry("/proc/self/fd", error), end; entry != end; ++entry) {
+        descriptors += !entry->is_directory();  // the directory read here is not the viewer's
+    }
+    const std::string line = "viewer " + tag + ": " + log + ", terminal " +
+                             (onTerminal() ? "yes" : "no") + ", " + std::to_string(descriptors) +
+                             " descriptors";
+    std::ofstream(fs::path(std::getenv("VIEWER_SEEN")) / (tag + ".said")) << line;
+    say(line);
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string action = argv[i];
+        const std::string name = action.substr(0, action.find(':'));
+        const std::string value = action.substr(name.size() + (name.size() < action.size()));
+        if (name == "out" || name == "err") {
+            write(name == "out" ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE, unescape(value));
+        } else if (name == "bytes") {
+            std::string bytes(std::stoul(value), '\0');
+            for (std::size_t at = 0; at < bytes.size(); ++at) bytes[at] = static_cast<char>(at * 131 + at / 256);
+            write(STD_OUTPUT_HANDLE, bytes);
+        } else if (name == "later") {
+            leaveBehind(argv[0], value);
+        } else if (name == "sleep") {
+            std::this_thread::sleep_for(std::chrono::milliseconds(std::stoi(value)));
+        } else if (name == "ask") {
+            write(STD_OUTPUT_HANDLE, unescape(value));
+            say("got " + lineOfInput());
+        } else if (name == "exit") {
+            return std::stoi(value);
+        } else if (name == "fds") {
+            std::error_code error;
+            for (const auto& entry : fs::directory_iterator("/proc/self/fd")) {
+                say(fs::read_symlink(entry.path(), error).string());
+            }
+        } else if (name == "sigign") {
+            std::ifstream status("/proc/self/status");
+            for (std::string line; std::getline(status, line);) {
+                if (line.rfind("SigIgn:", 0) == 0) say(line);
+            }
+        } else if (name == "args") {
+            while (++i < argc) say(argv[i]);
+        } else if (name == "view") {
+            view(value, argv[argc - 1]);
+            return 0;
+        } else {
+            return 102;
+        }
+    }
+    return 0;
+}
