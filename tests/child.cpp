@@ -5,11 +5,11 @@
 //   sleep:MS             wait MS milliseconds
 //   ask:TEXT             write TEXT, read a line from standard input and write "got LINE"
 //   exit:N               exit with N
-//   fds, sigign          (Linux) what our descriptors are open on; the mask of ignored signals
+//   fds, sigign          (Linux) what our descriptors are open on; the signals we ignore
 //   args                 write each later argument on a line of its own
 //   view:TAG             be the viewer of the log named last: copy it into $VIEWER_SEEN/TAG after
-//                        a moment, so that a utility that does not wait has deleted it by then,
-//                        and say what it was given and has, there as TAG.said and on our output
+//                        a moment (a utility that does not wait has deleted it by then), and say
+//                        what it was given and has, there as TAG.said and on our output
 // TEXT takes the escapes \n, \r, \0, \s (blank) and \\. Output goes straight to the handles, with
 // no text mode, through the same Win32 calls as the utility's.
 #include <chrono>
@@ -24,7 +24,7 @@
 namespace fs = std::filesystem;
 
 namespace {
-void write(DWORD stream, const std::string& bytes) {
+void write(const std::string& bytes, DWORD stream = STD_OUTPUT_HANDLE) {
     DWORD count = 0;
     if (!WriteFile(GetStdHandle(stream), bytes.data(), static_cast<DWORD>(bytes.size()), &count,
                    nullptr)) {
@@ -32,28 +32,18 @@ void write(DWORD stream, const std::string& bytes) {
     }
 }
 
-void say(const std::string& line) {
-    write(STD_OUTPUT_HANDLE, line + "\n");
-}
-
 std::string unescape(const std::string& text) {
     std::string bytes;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i] == '\\' && i + 1 < text.size() ? text[++i] : '\0';
-        bytes += c == 'n' ? '\n' : c == 'r' ? '\r' : c == '0' ? '\0' : c == 's' ? ' ' : c ? c : text[i];
+        const char c = text[i] == '\\' && i + 1 < text.size() ? text[++i] : 0;
+        bytes += c == 'n'   ? '\n'
+                 : c == 'r' ? '\r'
+                 : c == '0' ? '\0'
+                 : c == 's' ? ' '
+                 : c        ? c
+                            : text[i];
     }
     return bytes;
-}
-
-std::string lineOfInput() {
-    std::string line;
-    char c = 0;
-    DWORD count = 0;
-    while (ReadFile(GetStdHandle(STD_INPUT_HANDLE), &c, 1, &count, nullptr) && count == 1 &&
-           c != '\n') {
-        line += c;
-    }
-    return line;
 }
 
 // This program again, inheriting our standard handles, so that it holds the pipe after we exit.
@@ -66,31 +56,25 @@ void leaveBehind(const std::string& self, const std::string& text) {
                         &process)) {
         std::exit(101);
     }
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-}
-
-bool onTerminal() {
-    DWORD mode = 0;
-    for (const DWORD stream : {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE}) {
-        if (!GetConsoleMode(GetStdHandle(stream), &mode)) return false;
-    }
-    return true;
 }
 
 void view(const std::string& tag, const std::string& log) {
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    const fs::path seen = std::getenv("VIEWER_SEEN");
     std::error_code error;
-    fs::copy_file(log, fs::path(std::getenv("VIEWER_SEEN")) / tag, error);
-    int descriptors = 0;
-    for (fs::directory_iterator entry("/proc/self/fd", error), end; entry != end; ++entry) {
-        descriptors += !entry->is_directory();  // the directory read here is not the viewer's
-    }
-    const std::string line = "viewer " + tag + ": " + log + ", terminal " +
-                             (onTerminal() ? "yes" : "no") + ", " + std::to_string(descriptors) +
-                             " descriptors";
-    std::ofstream(fs::path(std::getenv("VIEWER_SEEN")) / (tag + ".said")) << line;
-    say(line);
+    fs::copy_file(log, seen / tag, error);
+    DWORD mode = 0;
+    bool terminal = true;
+    for (const DWORD stream : {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE})
+        terminal = terminal && GetConsoleMode(GetStdHandle(stream), &mode);
+    int descriptors = 0;  // but the directory read here
+    for (fs::directory_iterator entry("/proc/self/fd", error), end; entry != end; ++entry)
+        descriptors += !entry->is_directory();
+    const std::string said = "viewer " + tag + ": " + log + ", terminal " +
+                             (terminal ? "yes" : "no") + ", " + std::to_string(descriptors) +
+                             " descriptors\n";
+    std::ofstream(seen / (tag + ".said")) << said;
+    write(said);
 }
 }  // namespace
 
@@ -98,34 +82,35 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string action = argv[i];
         const std::string name = action.substr(0, action.find(':'));
-        const std::string value = action.substr(name.size() + (name.size() < action.size()));
+        const std::string value = action.substr(std::min(action.size(), name.size() + 1));
         if (name == "out" || name == "err") {
-            write(name == "out" ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE, unescape(value));
+            write(unescape(value), name == "out" ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
         } else if (name == "bytes") {
             std::string bytes(std::stoul(value), '\0');
-            for (std::size_t at = 0; at < bytes.size(); ++at) bytes[at] = static_cast<char>(at * 131 + at / 256);
-            write(STD_OUTPUT_HANDLE, bytes);
+            for (std::size_t at = 0; at < bytes.size(); ++at) bytes[at] = char(at * 131 + at / 256);
+            write(bytes);
         } else if (name == "later") {
             leaveBehind(argv[0], value);
         } else if (name == "sleep") {
             std::this_thread::sleep_for(std::chrono::milliseconds(std::stoi(value)));
-        } else if (name == "ask") {
-            write(STD_OUTPUT_HANDLE, unescape(value));
-            say("got " + lineOfInput());
+        } else if (name == "ask") {  // on a terminal, a read takes a whole line
+            write(unescape(value));
+            char line[80];
+            DWORD count = 0;
+            ReadFile(GetStdHandle(STD_INPUT_HANDLE), line, sizeof line, &count, nullptr);
+            write("got " + std::string(line, count));
         } else if (name == "exit") {
             return std::stoi(value);
         } else if (name == "fds") {
             std::error_code error;
-            for (const auto& entry : fs::directory_iterator("/proc/self/fd")) {
-                say(fs::read_symlink(entry.path(), error).string());
-            }
+            for (const auto& entry : fs::directory_iterator("/proc/self/fd"))
+                write(fs::read_symlink(entry.path(), error).string() + "\n");
         } else if (name == "sigign") {
             std::ifstream status("/proc/self/status");
-            for (std::string line; std::getline(status, line);) {
-                if (line.rfind("SigIgn:", 0) == 0) say(line);
-            }
+            for (std::string line; std::getline(status, line);)
+                if (line.rfind("SigIgn:", 0) == 0) write(line + "\n");
         } else if (name == "args") {
-            while (++i < argc) say(argv[i]);
+            while (++i < argc) write(argv[i] + std::string("\n"));
         } else if (name == "view") {
             view(value, argv[argc - 1]);
             return 0;

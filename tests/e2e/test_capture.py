@@ -6,11 +6,10 @@ import subprocess
 
 import pytest
 
-from conftest import (CLOSING, VIEWER_LINE, LONG_TEXTS, NOT_A_CONSOLE, VIEWER_SAID, WINDOWS, child, code,
-                      echoed, native, pattern, report)
+from conftest import (CLOSING, LONG_TEXTS, NOT_A_CONSOLE, VIEWER_LINE, VIEWER_SAID, WINDOWS,
+                      child, code, echoed, native, pattern, report)
 
 SEPARATOR = "\\" if WINDOWS else "/"
-
 CAPTURES = {  # the child's actions, and what it writes
     "merged in write order": (["out:one\\n", "err:two\\n", "out:three\\r\\n", "exit:7"],
                               b"one\ntwo\nthree\r\n"),
@@ -32,33 +31,41 @@ def test_output_is_echoed_and_logged_whole_and_the_log_deleted(tarvix, actions, 
     assert not any(tarvix.temp.iterdir())
 
 
-@pytest.mark.parametrize("key, env, viewer", [
+@pytest.mark.parametrize("key, variables, viewer", [
     (b"v", {"RIVEZEVEVIVA": "first", "EDITOR": "second"}, "first"),
     (b"V", {"EDITOR": "editor"}, "editor"),
     (b"x", {"RIVEZEVEVIVA": "first"}, None),
     (b"", {"RIVEZEVEVIVA": "first"}, None),
 ])
-def test_the_key_and_the_first_viewer_named(tarvix, key, env, viewer):
-    env = {name: tarvix.viewer(tag) for name, tag in env.items()}
+def test_the_key_and_the_first_viewer_named(tarvix, key, variables, viewer):
+    env = {name: tarvix.viewer(tag) for name, tag in variables.items()}
     run = tarvix.run(child("out:logged\\n"), key, env)
-    assert run.code == 0
     assert {path.name for path in tarvix.seen.iterdir()} == ({viewer, f"{viewer}.said"}
                                                              if viewer else set())
     if viewer:  # it takes its time: the utility waited for it before deleting the log
         assert (tarvix.seen / viewer).read_bytes() == b"logged\n"
-    assert re.fullmatch(NOT_A_CONSOLE + (VIEWER_SAID if viewer else b""), run.after)
+    assert run.code == 0 and re.fullmatch(NOT_A_CONSOLE + (VIEWER_SAID if viewer else b""),
+                                          run.after)
     assert not any(tarvix.temp.iterdir())
 
 
-def test_the_log_is_in_the_first_temporary_directory_named(tarvix):
-    for variables in [("TMP",)] + ([] if WINDOWS else [("TMPDIR",), ("TMP", "TMPDIR")]):
-        env = {"TEMP": None, **{name: native(tarvix.root / name) for name in variables},
-               "RIVEZEVEVIVA": tarvix.viewer("log")}
-        for name in variables:
-            (tarvix.root / name).mkdir(exist_ok=True)
-        tarvix.run(child(), b"v", env)
-        path = re.match(VIEWER_LINE, (tarvix.seen / "log.said").read_bytes())[2].decode()
-        assert re.fullmatch(re.escape(env[variables[0]] + SEPARATOR) + r"Tarvix\d+\.log", path)
+@pytest.mark.parametrize("variables, first", [  # those present (not TEMP unless named)
+    ({"TEMP": "a", "TMP": "b"}, "TEMP"),
+    ({"TMP": "b"}, "TMP"),
+    ({"TEMP": "a" + SEPARATOR}, "TEMP"),  # never normalised
+] + ([] if WINDOWS else [  # no empty variables, and no TMPDIR, on Windows
+    ({"TEMP": "", "TMP": "b"}, "TEMP"),
+    ({"TMP": "b", "TMPDIR": "c"}, "TMP"),
+    ({"TMPDIR": "c"}, "TMPDIR"),
+]))
+def test_the_log_is_in_the_directory_of_the_first_variable_present(tarvix, variables, first):
+    env = {"TEMP": None, "RIVEZEVEVIVA": tarvix.viewer("log")}
+    for name, directory in variables.items():
+        env[name] = directory and native(tarvix.root) + SEPARATOR + directory
+        (tarvix.root / directory.rstrip(SEPARATOR)).mkdir(exist_ok=True)
+    tarvix.run(child(), b"v", env)
+    path = re.match(VIEWER_LINE, (tarvix.seen / "log.said").read_bytes())[2].decode()
+    assert re.fullmatch(re.escape(env[first] + SEPARATOR) + r"Tarvix\d+\.log", path)
 
 
 def test_failures_are_reported_and_the_run_goes_on(tarvix):
@@ -83,8 +90,7 @@ def test_the_prompt_reaches_a_redirected_output_before_the_key_is_read(tarvix):
     out = b""
     while CLOSING not in out:
         assert select.select([process.stdout], [], [], 60)[0], f"no prompt: {out}"
-        out += os.read(process.stdout.fileno(), 4096)
-        assert out, "ended without a prompt"
+        out += os.read(process.stdout.fileno(), 4096) or pytest.fail(f"no prompt: {out}")
     process.communicate(b"x", timeout=60)
     assert process.returncode == 0
 
@@ -95,10 +101,9 @@ def usage(run):
 
 def test_without_arguments_it_prints_eight_usage_lines(tarvix):
     run = tarvix.run([])
-    assert run.code == 1
-    lines = usage(run)
-    assert len(lines) == 8 and lines[1] == b"Usage: tarvix <program> [arguments...]"
-    assert all(0 < len(line) <= 79 for line in lines)
+    assert run.code == 1 and len(usage(run)) == 8
+    assert usage(run)[1] == b"Usage: tarvix <program> [arguments...]"
+    assert all(0 < len(line) <= 79 for line in usage(run))
     assert not any(tarvix.temp.iterdir())
 
 
@@ -112,7 +117,7 @@ def test_without_its_message_library_it_starts_nothing(tarvix):
     tarvix.copy(tarvix.program.name, None)
     run = tarvix.run(child("out:started\\n"))
     assert run.code == 1 and run.out == b""
-    # There are no message boxes on POSIX; wine without a display shows none.
+    # No message boxes on POSIX: a line on standard error; wine without a display shows none.
     assert run.err == (b"" if WINDOWS else
                        b"Tarvix error: Cannot find tarvmsg.cat. Tarvix will now terminate\n")
     assert not any(tarvix.temp.iterdir())
