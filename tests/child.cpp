@@ -10,8 +10,8 @@
 //   view:TAG             be the viewer of the log named last: copy it into $VIEWER_SEEN/TAG after
 //                        a moment (a utility that does not wait has deleted it by then), and say
 //                        what it was given and has, there as TAG.said and on our output
-// TEXT takes the escapes \n, \r, \0, \s (blank) and \\. Output goes straight to the handles, with
-// no text mode, through the same Win32 calls as the utility's.
+// TEXT takes the escapes unescape() names. Output goes straight to the handles, with no text
+// mode, through the same Win32 calls as the utility's.
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -32,16 +32,13 @@ void write(const std::string& bytes, DWORD stream = STD_OUTPUT_HANDLE) {
     }
 }
 
+// \n, \r, \0 and \s stand for a line feed, a carriage return, a zero byte and a blank.
 std::string unescape(const std::string& text) {
     std::string bytes;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i] == '\\' && i + 1 < text.size() ? text[++i] : 0;
-        bytes += c == 'n'   ? '\n'
-                 : c == 'r' ? '\r'
-                 : c == '0' ? '\0'
-                 : c == 's' ? ' '
-                 : c        ? c
-                            : text[i];
+        const std::size_t code = text[i] == '\\' ? std::string("nr0s").find(text[i + 1]) : 4;
+        bytes += code < 4 ? "\n\r\0 "[code] : text[i];
+        i += code < 4;
     }
     return bytes;
 }
@@ -73,7 +70,7 @@ void view(const std::string& tag, const std::string& log) {
     const std::string said = "viewer " + tag + ": " + log + ", terminal " +
                              (terminal ? "yes" : "no") + ", " + std::to_string(descriptors) +
                              " descriptors\n";
-    std::ofstream(seen / (tag + ".said")) << said;
+    std::ofstream(seen / (tag + ".said"), std::ios::binary) << said;
     write(said);
 }
 }  // namespace

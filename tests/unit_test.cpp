@@ -1,0 +1,31 @@
+// The rules that whole runs cannot show on this platform: the Windows suffix, the other families.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "capture/command_line.h"
+#include "interaction/messages.h"
+#include "interaction/platform_check.h"
+
+namespace {
+std::string built(std::vector<const char*> args, const char* suffix = ".exe") {
+    return buildCommandLine(static_cast<int>(args.size()), args.data(), suffix);
+}
+}  // namespace
+
+TEST(BuildCommandLine, AddsTheSuffixOnlyWithoutADotAndEndsEachElementWithOneBlank) {
+    EXPECT_EQ(built({"prog", "a", "b"}), "prog.exe a b ");
+    EXPECT_EQ(built({"prog.com"}), "prog.com ");
+    EXPECT_EQ(built({"..\\tools\\prog"}), "..\\tools\\prog ");
+    EXPECT_EQ(built({""}), ".exe ");
+    EXPECT_EQ(built({"my prog", "", "\"q\""}), "my prog.exe  \"q\" ");
+    EXPECT_EQ(built({"ls", "-l"}, ""), "ls -l ");
+}
+
+TEST(PlatformCheck, AcceptsTheWindows95AndNtFamiliesOnly) {
+    EXPECT_EQ(platformRefusal(TRUE, VER_PLATFORM_WIN32_WINDOWS), 0u);
+    EXPECT_EQ(platformRefusal(TRUE, VER_PLATFORM_WIN32_NT), 0u);
+    EXPECT_EQ(platformRefusal(TRUE, 0), IDS_PLATFORM_UNSUPPORTED) << "Win32s";
+    EXPECT_EQ(platformRefusal(TRUE, 3), IDS_PLATFORM_UNSUPPORTED) << "Windows CE";
+    EXPECT_EQ(platformRefusal(FALSE, VER_PLATFORM_WIN32_NT), IDS_VERSION_QUERY_FAILED);
+}
