@@ -1,19 +1,17 @@
-// The program the end-to-end tests capture, and their viewer. Each argument is an action:
+// The program the end-to-end tests capture, and their viewer, written against the Win32 names as
+// the utility is (so output goes straight to the handles, with no text mode). Actions, in order:
 //   out:TEXT, err:TEXT   write TEXT to standard output / error in one write
 //   bytes:N              write N bytes, every byte value among them, in one write
 //   later:TEXT           leave a process behind that writes TEXT once we have exited
-//   sleep:MS             wait MS milliseconds
+//   sleep:MS, exit:N     wait MS milliseconds; exit with N
 //   ask:TEXT             write TEXT, read a line from standard input and write "got LINE"
-//   exit:N               exit with N
 //   fds, sigign          (Linux) what our descriptors are open on; the signals we ignore
 //   args                 write each later argument on a line of its own
-//   view:TAG             be the viewer of the log named last: copy it into $VIEWER_SEEN/TAG after
-//                        a moment (a utility that does not wait has deleted it by then), and say
-//                        what it was given and has, there as TAG.said and on our output
-// TEXT takes the escapes unescape() names. Output goes straight to the handles, with no text
-// mode, through the same Win32 calls as the utility's.
+//   view:TAG             be the viewer of the log named last: after a moment (a utility that does
+//                        not wait has deleted it by then) say on our output what it was given
+//                        and what it has, and put that line and the log into $VIEWER_SEEN/TAG
+// In TEXT, \n, \r, \0 and \s stand for a line feed, a carriage return, a zero byte and a blank.
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -26,13 +24,10 @@ namespace fs = std::filesystem;
 namespace {
 void write(const std::string& bytes, DWORD stream = STD_OUTPUT_HANDLE) {
     DWORD count = 0;
-    if (!WriteFile(GetStdHandle(stream), bytes.data(), static_cast<DWORD>(bytes.size()), &count,
-                   nullptr)) {
-        std::exit(100);
-    }
+    WriteFile(GetStdHandle(stream), bytes.data(), static_cast<DWORD>(bytes.size()), &count,
+              nullptr);
 }
 
-// \n, \r, \0 and \s stand for a line feed, a carriage return, a zero byte and a blank.
 std::string unescape(const std::string& text) {
     std::string bytes;
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -43,34 +38,38 @@ std::string unescape(const std::string& text) {
     return bytes;
 }
 
+std::string fileOf(const fs::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
 // This program again, inheriting our standard handles, so that it holds the pipe after we exit.
 void leaveBehind(const std::string& self, const std::string& text) {
     std::string line = "\"" + self + "\" sleep:300 out:" + text;
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                        &process)) {
-        std::exit(101);
-    }
+    CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                   &process);
 }
 
 void view(const std::string& tag, const std::string& log) {
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    const fs::path seen = std::getenv("VIEWER_SEEN");
-    std::error_code error;
-    fs::copy_file(log, seen / tag, error);
-    DWORD mode = 0;
     bool terminal = true;
-    for (const DWORD stream : {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE})
+    for (const DWORD stream : {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE}) {
+        DWORD mode = 0;
         terminal = terminal && GetConsoleMode(GetStdHandle(stream), &mode);
+    }
     int descriptors = 0;  // but the directory read here
+    std::error_code error;
     for (fs::directory_iterator entry("/proc/self/fd", error), end; entry != end; ++entry)
         descriptors += !entry->is_directory();
+    const auto mode = static_cast<int>(fs::status(log, error).permissions() & fs::perms::all);
     const std::string said = "viewer " + tag + ": " + log + ", terminal " +
                              (terminal ? "yes" : "no") + ", " + std::to_string(descriptors) +
-                             " descriptors\n";
-    std::ofstream(seen / (tag + ".said"), std::ios::binary) << said;
+                             " descriptors, mode " + std::to_string(mode) + "\n";
+    std::ofstream(fs::path(std::getenv("VIEWER_SEEN")) / tag, std::ios::binary)
+        << said << fileOf(log);
     write(said);
 }
 }  // namespace
@@ -90,29 +89,26 @@ int main(int argc, char** argv) {
             leaveBehind(argv[0], value);
         } else if (name == "sleep") {
             std::this_thread::sleep_for(std::chrono::milliseconds(std::stoi(value)));
-        } else if (name == "ask") {  // on a terminal, a read takes a whole line
+        } else if (name == "exit") {
+            return std::stoi(value);
+        } else if (name == "ask") {  // on a terminal, one read takes a whole line
             write(unescape(value));
             char line[80];
             DWORD count = 0;
             ReadFile(GetStdHandle(STD_INPUT_HANDLE), line, sizeof line, &count, nullptr);
             write("got " + std::string(line, count));
-        } else if (name == "exit") {
-            return std::stoi(value);
         } else if (name == "fds") {
             std::error_code error;
             for (const auto& entry : fs::directory_iterator("/proc/self/fd"))
                 write(fs::read_symlink(entry.path(), error).string() + "\n");
         } else if (name == "sigign") {
-            std::ifstream status("/proc/self/status");
-            for (std::string line; std::getline(status, line);)
-                if (line.rfind("SigIgn:", 0) == 0) write(line + "\n");
+            const std::string status = fileOf("/proc/self/status");
+            write(status.substr(status.find("SigIgn:"), 24) + "\n");
         } else if (name == "args") {
             while (++i < argc) write(argv[i] + std::string("\n"));
         } else if (name == "view") {
             view(value, argv[argc - 1]);
             return 0;
-        } else {
-            return 102;
         }
     }
     return 0;
