@@ -177,12 +177,11 @@ def test_the_key_and_the_first_viewer_named(tarvix, key, variables, shown):
 
 
 @pytest.mark.parametrize("variables, first", [  # those present (TEMP only where named)
-    ({"TEMP": "a", "TMP": "b"}, "TEMP"),
-    ({"TMP": "b"}, "TMP"),
+    ({"TEMP": "a", "TMP": "b"}, "TEMP"), ({"TMP": "b"}, "TMP"), ({}, None),
     ({"TEMP": "a" + SEPARATOR}, "TEMP"),  # never normalised
+    ({"TEMP": "a b"}, "TEMP"),  # the viewer still gets the path whole
 ] + ([] if WINDOWS else [  # Windows has no empty variables and no TMPDIR
-    ({"TEMP": "", "TMP": "b"}, "TEMP"),
-    ({"TMP": "b", "TMPDIR": "c"}, "TMP"),
+    ({"TEMP": "", "TMP": "b"}, "TEMP"), ({"TMP": "b", "TMPDIR": "c"}, "TMP"),
     ({"TMPDIR": "c"}, "TMPDIR"),
 ]))
 def test_the_log_is_in_the_directory_of_the_first_variable_present(tarvix, variables, first):
@@ -190,9 +189,11 @@ def test_the_log_is_in_the_directory_of_the_first_variable_present(tarvix, varia
     for name, directory in variables.items():
         env[name] = directory and native(tarvix.root) + SEPARATOR + directory
         (tarvix.root / directory.rstrip(SEPARATOR)).mkdir(exist_ok=True)
-    tarvix.run(child(), b"v", env)
-    path = tarvix.saw("log")[0][2].decode()
-    assert re.fullmatch(re.escape(env[first] + SEPARATOR) + r"Tarvix\d+\.log", path)
+    tarvix.run(child("out:x"), b"v", env, cwd=tarvix.root)
+    # With none present: the current directory on Windows, /tmp on POSIX.
+    directory = env[first] + SEPARATOR if first else "" if WINDOWS else "/tmp/"
+    assert re.fullmatch(re.escape(directory) + r"Tarvix\d+\.log", tarvix.saw("log")[0][2].decode())
+    assert tarvix.saw("log")[1] == b"x", "the viewer saw the log there"
 
 
 def test_failures_are_reported_and_the_run_goes_on(tarvix):

@@ -12,7 +12,7 @@ std::string logPathFor(unsigned long processId, const EnvironmentLookup& variabl
             return directory + std::string(platform::kPathSeparator) + fileName;
         }
     }
-    return fileName;
+    return platform::kDefaultTempDirectory + fileName;
 }
 
 void CaptureRun::openLogFile() {

@@ -11,6 +11,8 @@ namespace platform {
 inline constexpr char kExecutableSuffix[] = ".exe";
 inline constexpr char kPathSeparator[] = "\\";
 inline constexpr const char* kTempVariables[] = {"TEMP", "TMP"};
+// With no variable present, the log goes to the current directory: nothing before its name.
+inline constexpr char kDefaultTempDirectory[] = "";
 inline constexpr char kDefaultViewer[] = "notepad";
 inline constexpr char kMessageLibraryFile[] = "tarvmsg.dll";
 
@@ -25,6 +27,9 @@ namespace platform {
 inline constexpr char kExecutableSuffix[] = "";
 inline constexpr char kPathSeparator[] = "/";
 inline constexpr const char* kTempVariables[] = {"TEMP", "TMP", "TMPDIR"};
+// With no variable present, the log goes where POSIX programs put temporary files (P_tmpdir),
+// not into whatever directory the user happens to be in. Joined as it stands, separator and all.
+inline constexpr char kDefaultTempDirectory[] = "/tmp/";
 inline constexpr char kDefaultViewer[] = "vi";
 inline constexpr char kMessageLibraryFile[] = "tarvmsg.cat";
 
