@@ -318,9 +318,12 @@ def test_the_default_viewer_is_vi_and_gets_the_terminal_and_nothing_else(tarvix)
 
 
 @posix_only
-def test_the_installed_utility_finds_its_catalog_from_any_directory(tmp_path):
-    subprocess.run(["cmake", "--install", TARVIX.parent, "--prefix", tmp_path], check=True,
-                   capture_output=True)
+def test_the_debian_package_installs_a_utility_that_finds_its_catalog_anywhere(tmp_path):
+    subprocess.run(["cpack", "-G", "DEB", "--config", TARVIX.parent / "CPackConfig.cmake", "-B",
+                    tmp_path], check=True, capture_output=True)
+    subprocess.run(["dpkg-deb", "-x", *tmp_path.glob("tarvix_*.deb"), tmp_path], check=True)
     env = {name: value for name, value in os.environ.items() if name != "NLSPATH"}
-    run = subprocess.run([tmp_path / "bin/tarvix"], cwd="/", env=env, capture_output=True)
+    run = subprocess.run([tmp_path / "usr/bin/tarvix"], cwd="/", env=env, capture_output=True)
     assert run.returncode == 1 and b"\nUsage: tarvix <program>" in run.stdout
+    for path in ("share/man/man1/tarvix.1.gz", "share/doc/tarvix/copyright"):
+        assert (tmp_path / "usr" / path).is_file()
