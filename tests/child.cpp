@@ -3,19 +3,21 @@
 //   out:TEXT, err:TEXT   write TEXT to standard output / error in one write
 //   bytes:N              write N bytes, every byte value among them, in one write
 //   later:TEXT           leave a process behind that writes TEXT once we have exited
-//   sleep:MS, exit:N     wait MS milliseconds; exit with N
+//   sleep:MS             wait MS milliseconds
 //   ask:TEXT             write TEXT, read a line from standard input and write "got LINE"
-//   fds, sigign          (Linux) what our descriptors are open on; the signals we ignore
+//   fds, sigign          (Linux) the files our descriptors are open on; the signals we ignore
 //   args                 write each later argument on a line of its own
 //   view:TAG             be the viewer of the log named last: after a moment (a utility that does
 //                        not wait has deleted it by then) say on our output what it was given
 //                        and what it has, and put that line and the log into $VIEWER_SEEN/TAG
 // In TEXT, \n, \r, \0 and \s stand for a line feed, a carriage return, a zero byte and a blank.
+// The exit status is always 7, a failure's, which must not become the utility's.
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -43,6 +45,15 @@ std::string fileOf(const fs::path& path) {
     return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
+// Each file our descriptors are open on, but the directory read here.
+std::vector<fs::path> openFiles() {
+    std::vector<fs::path> files;
+    std::error_code error;
+    for (fs::directory_iterator entry("/proc/self/fd", error), end; entry != end; ++entry)
+        if (!entry->is_directory()) files.push_back(fs::read_symlink(entry->path(), error));
+    return files;
+}
+
 // This program again, inheriting our standard handles, so that it holds the pipe after we exit.
 void leaveBehind(const std::string& self, const std::string& text) {
     std::string line = "\"" + self + "\" sleep:300 out:" + text;
@@ -55,19 +66,15 @@ void leaveBehind(const std::string& self, const std::string& text) {
 
 void view(const std::string& tag, const std::string& log) {
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    DWORD mode = 0;
     bool terminal = true;
-    for (const DWORD stream : {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE}) {
-        DWORD mode = 0;
+    for (const DWORD stream : {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE})
         terminal = terminal && GetConsoleMode(GetStdHandle(stream), &mode);
-    }
-    int descriptors = 0;  // but the directory read here
     std::error_code error;
-    for (fs::directory_iterator entry("/proc/self/fd", error), end; entry != end; ++entry)
-        descriptors += !entry->is_directory();
-    const auto mode = static_cast<int>(fs::status(log, error).permissions() & fs::perms::all);
-    const std::string said = "viewer " + tag + ": " + log + ", terminal " +
-                             (terminal ? "yes" : "no") + ", " + std::to_string(descriptors) +
-                             " descriptors, mode " + std::to_string(mode) + "\n";
+    const std::string said =
+        "viewer " + tag + ": " + log + ", terminal " + (terminal ? "yes" : "no") + ", " +
+        std::to_string(openFiles().size()) + " descriptors, mode " +
+        std::to_string(static_cast<int>(fs::status(log, error).permissions())) + "\n";
     std::ofstream(fs::path(std::getenv("VIEWER_SEEN")) / tag, std::ios::binary)
         << said << fileOf(log);
     write(said);
@@ -89,8 +96,6 @@ int main(int argc, char** argv) {
             leaveBehind(argv[0], value);
         } else if (name == "sleep") {
             std::this_thread::sleep_for(std::chrono::milliseconds(std::stoi(value)));
-        } else if (name == "exit") {
-            return std::stoi(value);
         } else if (name == "ask") {  // on a terminal, one read takes a whole line
             write(unescape(value));
             char line[80];
@@ -98,9 +103,7 @@ int main(int argc, char** argv) {
             ReadFile(GetStdHandle(STD_INPUT_HANDLE), line, sizeof line, &count, nullptr);
             write("got " + std::string(line, count));
         } else if (name == "fds") {
-            std::error_code error;
-            for (const auto& entry : fs::directory_iterator("/proc/self/fd"))
-                write(fs::read_symlink(entry.path(), error).string() + "\n");
+            for (const fs::path& file : openFiles()) write(file.string() + "\n");
         } else if (name == "sigign") {
             const std::string status = fileOf("/proc/self/status");
             write(status.substr(status.find("SigIgn:"), 24) + "\n");
@@ -108,8 +111,7 @@ int main(int argc, char** argv) {
             while (++i < argc) write(argv[i] + std::string("\n"));
         } else if (name == "view") {
             view(value, argv[argc - 1]);
-            return 0;
         }
     }
-    return 0;
+    return 7;
 }

@@ -12,22 +12,16 @@ allowed = {"KERNEL32.DLL": open(kernel32).read(), "USER32.DLL": "LoadStringA Mes
     _onexit _read _unlock abort atoi calloc exit fflush fprintf fputc fputs free fwrite getenv
     localeconv malloc memchr memcmp memcpy memmove memset realloc setlocale setvbuf signal strchr
     strcmp strerror strlen strncmp vfprintf wcslen"""}
-allowed = {dll: set(names.split()) for dll, names in allowed.items()}
 faults = []
 for file in files:
     dump = subprocess.run([objdump, "-p", file], capture_output=True, text=True, check=True).stdout
-    for kind in ("OSystem", "Subsystem"):
-        version = [re.search(rf"{part}{kind}Version\s+(\d+)", dump)[1]
-                   for part in ("Major", "Minor")]
-        if (int(version[0]), int(version[1])) > (4, 0):
-            faults.append(f"{file}: {kind} version {'.'.join(version)} is above 4.0")
-    dll = None
-    for line in dump.splitlines():
-        if found := re.match(r"\tDLL Name: (\S+)", line):
-            dll = found[1].upper()
-            faults += [] if dll in allowed else [f"{file}: imports from {found[1]}"]
-        elif dll in allowed and (found := re.match(r"\t[0-9a-f]+\t +\d+  (\S+)", line)):
-            if found[1] not in allowed[dll]:
-                faults.append(f"{file}: {found[1]} from {dll} is not known to load on Windows 95")
+    for kind, major, minor in re.findall(r"Major(\w+)Version\s+(\d+)\nMinor\1Version\s+(\d+)", dump):
+        if kind in ("OSystem", "Subsystem") and (int(major), int(minor)) > (4, 0):
+            faults.append(f"{file}: {kind} version {major}.{minor} is above 4.0")
+    for dll, table in re.findall(r"\tDLL Name: (\S+)\n\tvma:.*\n((?:\t[0-9a-f]+\t.*\n)*)", dump):
+        names = set(allowed.get(dll.upper(), "").split())
+        faults += [f"{file}: {name} from {dll} is not known to load on Windows 95"
+                   for name in re.findall(r"  (\S+)\n", table) if name not in names]
+        faults += [] if dll.upper() in allowed else [f"{file}: imports from {dll}"]
 print("\n".join(faults) or f"{len(files)} files: nothing that Windows 95 cannot load")
 sys.exit(bool(faults))

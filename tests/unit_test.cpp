@@ -1,4 +1,4 @@
-// The rules that whole runs cannot show on this platform: the Windows suffix, the other families.
+// What no whole run on this platform shows: the Windows suffix, and the families refused.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -7,11 +7,9 @@
 #include "interaction/messages.h"
 #include "interaction/platform_check.h"
 
-namespace {
 std::string built(std::vector<const char*> args, const char* suffix = ".exe") {
     return buildCommandLine(static_cast<int>(args.size()), args.data(), suffix);
 }
-}  // namespace
 
 TEST(BuildCommandLine, AddsTheSuffixOnlyWithoutADotAndEndsEachElementWithOneBlank) {
     EXPECT_EQ(built({"prog", "a", "b"}), "prog.exe a b ");
