@@ -15,7 +15,8 @@ allowed = {"KERNEL32.DLL": open(kernel32).read(), "USER32.DLL": "LoadStringA Mes
 faults = []
 for file in files:
     dump = subprocess.run([objdump, "-p", file], capture_output=True, text=True, check=True).stdout
-    for kind, major, minor in re.findall(r"Major(\w+)Version\s+(\d+)\nMinor\1Version\s+(\d+)", dump):
+    versions = re.findall(r"Major(\w+)Version\s+(\d+)\nMinor\1Version\s+(\d+)", dump)
+    for kind, major, minor in versions:
         if kind in ("OSystem", "Subsystem") and (int(major), int(minor)) > (4, 0):
             faults.append(f"{file}: {kind} version {major}.{minor} is above 4.0")
     for dll, table in re.findall(r"\tDLL Name: (\S+)\n\tvma:.*\n((?:\t[0-9a-f]+\t.*\n)*)", dump):
