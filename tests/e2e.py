@@ -148,9 +148,12 @@ RUNS = {  # the child's actions and what it writes; the key; the viewers named a
 }
 
 
+def row(actions, written, key=b"v", viewers={}, shown="log"):  # by default 'v' and RIVEZEVEVIVA
+    return actions, written, key, viewers, shown
+
+
 @pytest.mark.parametrize("actions, written, key, viewers, shown",
-                         [(*run, *(b"v", {}, "log")[len(run) - 2:]) for run in RUNS.values()],
-                         ids=RUNS.keys())
+                         [row(*run) for run in RUNS.values()], ids=RUNS.keys())
 def test_output_is_echoed_and_logged_whole_the_viewer_shows_it_and_it_is_deleted(
         tarvix, actions, written, key, viewers, shown):
     env = {"RIVEZEVEVIVA": "log", **viewers}
