@@ -1,5 +1,5 @@
-// Fuzzes building and splitting command lines: any line splits within bounds (the sanitizers
-// watch), and arguments that need no quoting, built into a line, split back out as they were.
+// Fuzzes splitting and building command lines: any line splits within bounds (the sanitizers
+// watch), and the words of it that need no quoting, built into a line, split back out as they were.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -8,23 +8,14 @@
 #include "platform/posix/command_line_words.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string input(reinterpret_cast<const char*>(data), size);
-    posix::splitCommandLine(input);
-
-    std::vector<std::string> args(1);  // the input cut at blanks, tabs, quotes and zero bytes
-    for (const char c : input) {
-        if (std::string(" \t\"", 4).find(c) == std::string::npos)
-            args.back() += c;
-        else if (!args.back().empty())
-            args.emplace_back();
-    }
-    if (args.back().empty()) args.pop_back();
+    const auto words = posix::splitCommandLine({reinterpret_cast<const char*>(data), size});
+    std::vector<const char*> args;
+    for (const std::string& word : words)
+        if (!word.empty() && word.find_first_of(std::string(" \t\"", 4)) == std::string::npos)
+            args.push_back(word.c_str());
     if (args.empty()) return 0;
-    std::vector<const char*> pointers;
-    for (const std::string& arg : args) pointers.push_back(arg.c_str());
-    const std::string line =
-        buildCommandLine(static_cast<int>(args.size()), pointers.data(), ".exe");
-    if (args[0].find('.') == std::string::npos) args[0] += ".exe";
-    if (posix::splitCommandLine(line) != args) __builtin_trap();
+    const std::string line = buildCommandLine(static_cast<int>(args.size()), args.data(), "");
+    if (posix::splitCommandLine(line) != std::vector<std::string>(args.begin(), args.end()))
+        __builtin_trap();
     return 0;
 }
