@@ -1,17 +1,15 @@
 // The program the end-to-end tests capture, and their viewer, written against the Win32 names as
-// the utility is (so output goes straight to the handles, with no text mode). Actions, in order:
-//   out:TEXT, err:TEXT   write TEXT to standard output / error in one write
+// the utility is. It does its actions in order, then exits 7, which must not become the utility's:
+//   out:TEXT, err:TEXT   write TEXT to standard output / error in one write; in TEXT, \n, \r, \0
+//                        and \s stand for a line feed, a carriage return, a zero byte and a blank
 //   bytes:N              write N bytes, every byte value among them, in one write
 //   later:TEXT           leave a process behind that writes TEXT once we have exited
 //   sleep:MS             wait MS milliseconds
 //   ask:TEXT             write TEXT, read a line from standard input and write "got LINE"
 //   fds, sigign          (Linux) the files our descriptors are open on; the signals we ignore
 //   args                 write each later argument on a line of its own
-//   view:TAG             be the viewer of the log named last: after a moment (a utility that does
-//                        not wait has deleted it by then) say on our output what it was given
-//                        and what it has, and put that line and the log into $VIEWER_SEEN/TAG
-// In TEXT, \n, \r, \0 and \s stand for a line feed, a carriage return, a zero byte and a blank.
-// The exit status is always 7, a failure's, which must not become the utility's.
+//   view:TAG             be the viewer of the log named last: put a line saying what we were
+//                        given and what we have, then the log, into $VIEWER_SEEN/TAG
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -65,7 +63,6 @@ void leaveBehind(const std::string& self, const std::string& text) {
 }
 
 void view(const std::string& tag, const std::string& log) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
     DWORD mode = 0;
     bool terminal = true;
     for (const DWORD stream : {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE})
@@ -77,7 +74,6 @@ void view(const std::string& tag, const std::string& log) {
         std::to_string(static_cast<int>(fs::status(log, error).permissions())) + "\n";
     std::ofstream(fs::path(std::getenv("VIEWER_SEEN")) / tag, std::ios::binary)
         << said << fileOf(log);
-    write(said);
 }
 }  // namespace
 
