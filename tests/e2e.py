@@ -74,7 +74,7 @@ class Tarvix:
         process = self.start(args, env, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
                              stderr=subprocess.PIPE, **options)
         # The key only once the prompt is here: it must be flushed to a redirected output too.
-        out = read(process.stdout.fileno(), bytearray(), lambda out: CLOSING in out)
+        out = read(process.stdout.fileno(), bytearray(), lambda out: PROMPT in out)
         rest, err = process.communicate(key, timeout=120)
         out = bytes(out + rest)
         echo, _, after = out.rpartition(CLOSING) if CLOSING in out else (out, b"", b"")
