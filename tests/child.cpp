@@ -9,7 +9,8 @@
 //   fds, sigign          (Linux) the files our descriptors are open on; the signals we ignore
 //   args                 write each later argument on a line of its own
 //   view:TAG             be the viewer of the log named last: put a line saying what we were
-//                        given and what we have, then the log, into $VIEWER_SEEN/TAG
+//                        given and what we have, then the log, into $VIEWER_SEEN/TAG, and write
+//                        that line to standard output
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -74,6 +75,7 @@ void view(const std::string& tag, const std::string& log) {
         std::to_string(static_cast<int>(fs::status(log, error).permissions())) + "\n";
     std::ofstream(fs::path(std::getenv("VIEWER_SEEN")) / tag, std::ios::binary)
         << said << fileOf(log);
+    write(said);
 }
 }  // namespace
 

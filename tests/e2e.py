@@ -1,6 +1,6 @@
 """End to end: the built utility run as a user runs it, natively or under wine (TARVIX_RUNNER),
 capturing the test child (child.cpp), with a directory of its own for the log (TEMP)."""
-import fcntl, os, re, select, shlex, shutil, signal, subprocess, termios, time
+import fcntl, os, re, select, shlex, shutil, signal, subprocess, termios, tty
 from pathlib import Path
 
 import pytest
@@ -12,6 +12,7 @@ TARVIX, CHILD, LONG_TEXTS, SOURCE = (Path(os.environ[name]) for name in
 LIBRARY, SEPARATOR = ("tarvmsg.dll", "\\") if WINDOWS else ("tarvmsg.cat", "/")
 PROMPT = re.search(rb"^9 (.*)$", (SOURCE / "messages/tarvmsg.msg").read_bytes(), re.M)[1]
 VIEWER_LINE = rb"viewer (\w+): (.*), terminal (yes|no), (\d+) descriptors, mode (\d+)\n"
+DEADLINE = 120  # seconds for one case, under wine too
 posix_only = pytest.mark.skipif(WINDOWS, reason="terminals, descriptors, links and signals")
 
 
@@ -49,7 +50,7 @@ class Tarvix:
     def __init__(self, root):
         # wine takes TEMP from the registry, where scripts/with-wine names one for every run.
         self.temp = TARVIX.parent / "temp" if WINDOWS else root / "temp"
-        self.root, self.seen, self.program = root, root / "seen", TARVIX
+        self.root, self.seen, self.program, self.sessions = root, root / "seen", TARVIX, []
         shutil.rmtree(self.temp, ignore_errors=True)
         self.temp.mkdir()
         self.seen.mkdir()
@@ -63,52 +64,75 @@ class Tarvix:
         said, _, log = (self.seen / tag).read_bytes().partition(b"\n")
         return re.fullmatch(VIEWER_LINE, said + b"\n"), log
 
-    def start(self, args, env=None, **options):
+    def start(self, args, env=None, program=None, **options):
+        """Starts the utility (or another program) in a session of its own, ended with the case."""
         hidden = ("TEMP", "TMP", "TMPDIR", "RIVEZEVEVIVA", "EDITOR", "NLSPATH")
         env = {**{name: value for name, value in os.environ.items() if name not in hidden},
                "TEMP": native(self.temp), "VIEWER_SEEN": native(self.seen), **(env or {})}
         env = {name: value for name, value in env.items() if value is not None}
-        return subprocess.Popen(RUNNER + [str(self.program), *args], env=env, **options)
+        process = subprocess.Popen(program or RUNNER + [str(self.program), *args], env=env,
+                                   start_new_session=True, **options)
+        self.sessions.append(process)
+        return process
+
+    def end(self):  # every process of every session started, job control's groups included
+        leaders = {process.pid for process in self.sessions}
+        for stat in Path("/proc").glob("[0-9]*/stat"):
+            try:
+                if int(stat.read_text().rpartition(")")[2].split()[3]) in leaders:
+                    os.kill(int(stat.parent.name), signal.SIGKILL)
+            except (OSError, ValueError):  # gone already
+                pass
+        for process in self.sessions:
+            process.wait()
 
     def run(self, args, key=b"", env=None, **options):  # code, out, err, echo and what follows
         process = self.start(args, env, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
                              stderr=subprocess.PIPE, **options)
         # The key only once the prompt is here: it must be flushed to a redirected output too.
         out = read(process.stdout.fileno(), bytearray(), lambda out: PROMPT in out)
-        rest, err = process.communicate(key, timeout=120)
+        rest, err = process.communicate(key)
         out = bytes(out + rest)
         echo, _, after = out.rpartition(CLOSING) if CLOSING in out else (out, b"", b"")
         return process.returncode, out, err, echo, after
 
-    def in_terminal(self, args, key, env=None, ask=(b"", b"")):
-        """On a pseudo-terminal, types the reply once the question shows, then the key once keys
-        are read singly without echo. Gives the code, the screen and whether settings came back."""
+    def in_terminal(self, args, steps, env=None, program=None, preexec=lambda: None):
+        """On a pseudo-terminal whose session it leads: for each step, waits until its text has
+        shown (KEYS: until keys are read singly without echo), then types its bytes; then waits
+        for the end. Gives the code, the screen, whether the terminal's settings came back and
+        what was typed but is left unread."""
         master, terminal = os.openpty()
         settings = termios.tcgetattr(terminal)
         # Unlike a fresh terminal's, so that a restore that merely resets them shows.
         settings[6][termios.VMIN], settings[6][termios.VTIME] = 0, 7
         termios.tcsetattr(terminal, termios.TCSANOW, settings)
         settings = termios.tcgetattr(terminal)
-        process = self.start(args, env, stdin=terminal, stdout=terminal, stderr=terminal,
-                             start_new_session=True,
-                             preexec_fn=lambda: fcntl.ioctl(0, termios.TIOCSCTTY, 0))
-        os.close(terminal)
-        screen = read(master, bytearray(), lambda s: ask[0] in s)
-        os.write(master, ask[1])
-        read(master, screen, lambda _: not termios.tcgetattr(master)[3] & (termios.ICANON |
-                                                                           termios.ECHO))
-        os.write(master, key)
-        read(master, screen, lambda _: False)
+        process = self.start(args, env, program, stdin=terminal, stdout=terminal, stderr=terminal,
+                             preexec_fn=lambda: [preexec(), fcntl.ioctl(0, termios.TIOCSCTTY, 0)])
+        screen = bytearray()
+        for until, typed in steps:
+            if until is KEYS:
+                until = lambda _: not termios.tcgetattr(master)[3] & (termios.ICANON | termios.ECHO)
+            elif not callable(until):
+                until = (lambda text: lambda screen: text in screen)(until)
+            read(master, screen, lambda screen: until(screen) or process.poll() is not None)
+            os.write(master, typed)
+        read(master, screen, lambda _: process.poll() is not None)
+        read(master, screen, lambda _: not select.select([master], [], [], 0.1)[0])
         restored = termios.tcgetattr(master) == settings
+        tty.setraw(terminal)
+        left = os.read(terminal, 100) if select.select([terminal], [], [], 0)[0] else b""
         os.close(master)
-        return process.wait(timeout=60), bytes(screen), restored
+        os.close(terminal)
+        return process.returncode, bytes(screen), restored, left
+
+
+KEYS = object()
 
 
 def read(source, data, done):
     """Reads until done(data), or until every writer has closed the source."""
-    deadline = time.monotonic() + 60
     while not done(data):
-        assert time.monotonic() < deadline, f"the utility hangs; so far: {bytes(data)}"
         if select.select([source], [], [], 0.01)[0]:
             try:
                 chunk = os.read(source, 4096)
@@ -120,9 +144,22 @@ def read(source, data, done):
     return data
 
 
+@pytest.fixture(autouse=True)
+def deadline(request):
+    """Ends a case that runs too long, naming it."""
+    def expire(*_):
+        raise TimeoutError(f"{request.node.name} still runs after {DEADLINE} s")
+    signal.signal(signal.SIGALRM, expire)
+    signal.alarm(DEADLINE)
+    yield
+    signal.alarm(0)
+
+
 @pytest.fixture
 def tarvix(tmp_path):
-    return Tarvix(tmp_path)
+    tarvix = Tarvix(tmp_path)
+    yield tarvix
+    tarvix.end()
 
 
 def pattern(size):
@@ -158,12 +195,13 @@ def test_output_is_echoed_and_logged_whole_the_viewer_shows_it_and_it_is_deleted
     env = {name: tag and viewer(tag) for name, tag in env.items()}
     code, _, _, echo, after = tarvix.run(child(*actions), key, env)
     assert code == 0 and echo == echoed(written), "the child's status is not the utility's"
-    assert re.fullmatch(NOT_A_CONSOLE, after)
     # The viewer takes its time: the utility waits for it before deleting the log.
     seen = [(path.name, tarvix.saw(path.name)[1]) for path in tarvix.seen.iterdir()]
     assert seen == ([(shown, written)] if shown else []) and not any(tarvix.temp.iterdir())
+    # What the viewer writes reaches the utility's own standard output.
+    said = tarvix.saw(shown)[0] if shown else None
+    assert re.fullmatch(NOT_A_CONSOLE + re.escape(said[0] if said else b""), after)
     if shown:  # in TEMP, joined with the platform's separator; private on POSIX
-        said = tarvix.saw(shown)[0]
         assert re.fullmatch(re.escape(native(tarvix.temp) + SEPARATOR) + r"Tarvix\d+\.log",
                             said[2].decode()) and (WINDOWS or said[5] == b"%d" % 0o600)
 
@@ -229,7 +267,7 @@ def test_the_windows_95_and_nt_families_run_and_win32s_is_refused(tarvix, versio
 @posix_only
 @pytest.mark.parametrize("plant", [os.symlink, os.link, lambda _, log: open(log, "w").close()],
                          ids=["symbolic link", "hard link", "stale log"])
-def test_the_log_is_never_written_through_what_stands_at_its_path_nor_held_by_the_child(
+def test_the_log_is_never_written_through_what_stands_at_its_path_and_the_child_holds_only_0_to_2(
         tarvix, plant):
     (tarvix.root / "victim").write_bytes(b"precious")
     echo = tarvix.run(child("fds", "out:fresh\\n"), b"v", {"RIVEZEVEVIVA": viewer("log")},
@@ -237,6 +275,8 @@ def test_the_log_is_never_written_through_what_stands_at_its_path_nor_held_by_th
                                                tarvix.temp / f"Tarvix{os.getpid()}.log"))[3]
     assert (tarvix.root / "victim").read_bytes() == b"precious" and b"Tarvix" not in echo
     assert tarvix.saw("log")[1] == echo and not any(tarvix.temp.iterdir())
+    held = echo.split(b"\n")[:-2]  # the input it shares, and the pipe as output and error
+    assert len(held) == 3 and held[0] != held[1] == held[2], "nothing of the pipe besides"
 
 
 @posix_only
@@ -250,26 +290,58 @@ def test_output_that_cannot_be_written_loses_nothing_from_the_log(tarvix, output
     if output == "a reader that goes away":
         process.stdout.read(10)
         process.stdout.close()
-    assert process.wait(timeout=60) == 0 and not any(tarvix.temp.iterdir())
+    assert process.wait() == 0 and not any(tarvix.temp.iterdir())
     ignored, _, written = tarvix.saw("log")[1].partition(b"\n")
     assert written == pattern(100000)
     assert not int(ignored.split()[1], 16) & 1 << signal.SIGPIPE - 1, "the child ignores SIGPIPE"
 
 
 @posix_only
-def test_in_a_terminal_echoes_show_at_once_a_key_needs_no_enter_and_vi_gets_the_terminal(tarvix):
+def test_in_a_terminal_echoes_show_at_once_one_whole_key_needs_no_enter_and_vi_gets_the_terminal(
+        tarvix):
     (tarvix.root / "vi").write_text(f'#!/bin/sh\nexec "{CHILD}" view:vi "$@"\n')
     (tarvix.root / "vi").chmod(0o755)
     env = {"PATH": f"{tarvix.root}:{os.environ['PATH']}"}  # no viewer named: vi, this one
-    for key, ending in ((b"x", 0), (b"\r", 0), (b"\x03", -signal.SIGINT), (b"v", 0)):
-        code, screen, restored = tarvix.in_terminal(child("ask:name?\\s"), key, env,
-                                                    ask=(b"name? ", b"bob\n"))
-        shown = b"name? bob\ngot bob\n" + CLOSING
-        assert code == ending and screen == shown.replace(b"\n", b"\r\n"), "the key not shown"
-        assert restored, "every setting of the terminal as before"
+    keys = {b"x": 0, b"\r": 0, b"\x1b[A": 0, b"\x1b[15~": 0, "é".encode(): 0,
+            b"\x03": -signal.SIGINT, b"v": 0}
+    for key, ending in keys.items():
+        code, screen, restored, left = tarvix.in_terminal(
+            child("ask:name?\\s"), [(b"name? ", b"bob\n"), (KEYS, key)], env)
+        shown = (b"name? bob\ngot bob\n" + CLOSING).replace(b"\n", b"\r\n")
+        assert code == ending and screen.startswith(shown), f"{key}: the key not shown"
+        assert restored and left == b"", f"{key}: every setting back, nothing of the key left"
     assert len(list(tarvix.temp.iterdir())) == 1, "only the interrupted run leaves its log"
     said, log = tarvix.saw("vi")  # with the terminal as its standard handles, and nothing else
     assert log == b"name? got bob\n" and said.group(3, 4) == (b"yes", b"3")
+
+
+@posix_only
+def test_in_a_terminal_only_what_is_typed_after_the_prompt_answers_it(tarvix):
+    env = {"RIVEZEVEVIVA": viewer("log")}
+    tarvix.in_terminal(child("out:busy", "sleep:500"), [(b"busy", b"\r"), (KEYS, b"v")], env)
+    assert tarvix.saw("log")[1] == b"busy"
+
+
+@posix_only
+def test_an_interrupt_ignored_at_start_stays_ignored_and_one_in_the_viewer_is_the_viewers(
+        tarvix):
+    steps = [(KEYS, b"\x03"), (KEYS, b"x")]
+    ignoring = lambda: signal.signal(signal.SIGINT, signal.SIG_IGN)
+    assert tarvix.in_terminal(child("out:x"), steps, preexec=ignoring)[0] == 0
+    env = {"RIVEZEVEVIVA": f"{CHILD} out:viewing ask:"}  # dies of the interrupt
+    code = tarvix.in_terminal(child("out:x"), [(KEYS, b"v"), (b"viewing", b"\x03")], env)[0]
+    assert code == 0 and not any(tarvix.temp.iterdir()), "waited for the viewer, log deleted"
+
+
+@posix_only
+def test_stopped_at_the_prompt_and_continued_it_asks_again_and_one_key_answers(tarvix):
+    shell = ["bash", "--norc", "--noprofile", "--noediting", "-i"]
+    shown = lambda text, times: lambda screen: screen.count(text) >= times
+    steps = [(b"$ ", f"{TARVIX} {CHILD} out:x\n".encode()), (PROMPT, b"\x1a"),
+             (b"Stopped", b"fg\n"), (shown(PROMPT, 2), b""), (KEYS, b"x"),
+             (shown(b"$ ", 3), b"echo status:$?\n"), (shown(b"status:", 2), b"exit\n")]
+    code, screen, _, left = tarvix.in_terminal([], steps, {"PS1": "$ "}, program=shell)
+    assert b"status:0" in screen and left == b""
 
 
 @posix_only

@@ -32,6 +32,9 @@ private:
     HANDLE pipeRead = nullptr;
     HANDLE errorWrite = nullptr;
     HANDLE pipeWrite = nullptr;
+    // The standard output and error the utility was started with, given back to the viewer.
+    HANDLE originalOutput = nullptr;
+    HANDLE originalError = nullptr;
     std::string commandLine;
     std::string logPath;
 };

@@ -2,17 +2,37 @@
 #include "capture/process.h"
 #include "diagnostics/report_failure.h"
 
-// Points the standard output and error handles at one pipe, for the child to inherit. They are
-// never pointed back: the utility's own output goes through the runtime's stdout, which is
-// bound to the standard output it was started with.
+namespace {
+// A copy of the handle that no child inherits, in place of the handle itself. When no copy can be
+// made the handle stays as it is.
+void makeUninheritable(HANDLE& handle) {
+    HANDLE copy = nullptr;
+    const BOOL copied = DuplicateHandle(GetCurrentProcess(), handle, GetCurrentProcess(), &copy, 0,
+                                        FALSE, DUPLICATE_SAME_ACCESS);
+    reportFailure(copied, "DuplicateHandle");
+    if (!copied) return;
+    CloseHandle(handle);
+    handle = copy;
+}
+}  // namespace
+
+// Points the standard output and error handles at one pipe, for the child to inherit. The child
+// gets the write ends only: holding the read end, it would never learn that nobody reads. The
+// utility's own output goes through the runtime's stdout, bound to the standard output it was
+// started with; the handles it was started with are kept for the viewer.
 void CaptureRun::createOutputPipe() {
     SECURITY_ATTRIBUTES inheritable{};
     inheritable.nLength = sizeof inheritable;
     inheritable.bInheritHandle = TRUE;
     reportFailure(CreatePipe(&pipeRead, &pipeWrite, &inheritable, 0), "CreatePipe");
+    makeUninheritable(pipeRead);
     reportFailure(DuplicateHandle(GetCurrentProcess(), pipeWrite, GetCurrentProcess(), &errorWrite,
                                   0, TRUE, DUPLICATE_SAME_ACCESS),
                   "DuplicateHandle");
+    originalOutput = GetStdHandle(STD_OUTPUT_HANDLE);
+    reportFailure(originalOutput != INVALID_HANDLE_VALUE, "GetStdHandle");
+    originalError = GetStdHandle(STD_ERROR_HANDLE);
+    reportFailure(originalError != INVALID_HANDLE_VALUE, "GetStdHandle");
     reportFailure(SetStdHandle(STD_OUTPUT_HANDLE, pipeWrite), "SetStdHandle");
     reportFailure(SetStdHandle(STD_ERROR_HANDLE, errorWrite), "SetStdHandle");
 }
@@ -22,7 +42,7 @@ void CaptureRun::createOutputPipe() {
 // platform fails in process creation and is reported.
 void CaptureRun::launchTarget() {
     PROCESS_INFORMATION child{};
-    if (startProcess(commandLine, TRUE, child)) {
+    if (startProcess(commandLine, child)) {
         CloseHandle(child.hThread);
         CloseHandle(child.hProcess);
     }

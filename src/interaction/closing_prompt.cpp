@@ -9,9 +9,12 @@
 void closingPrompt(CaptureRun& run) {
     MessageBuffer prompt;
     loadMessage(messageLibrary, IDS_VIEW_PROMPT, prompt);
-    std::printf("\n\n\n%s\n", prompt);
-    // Seen before we wait, and before anything the viewer writes, even when output is a pipe.
-    std::fflush(stdout);
-    const char key = readKey();
+    std::printf("\n\n\n");
+    char key;
+    do {
+        std::printf("%s\n", prompt);
+        // Seen before we wait, and before anything the viewer writes, even when output is a pipe.
+        std::fflush(stdout);
+    } while (!readKey(key));  // stopped at the prompt and continued: it is shown again
     if (key == 'v' || key == 'V') run.viewLog();
 }

@@ -20,16 +20,29 @@ std::string viewer() {
 std::string asOneWord(const std::string& path) {
     return path.find_first_of(" \t") == std::string::npos ? path : "\"" + path + "\"";
 }
+
+// While the viewer runs, the interrupt and quit keys are its own: we go on waiting, so that the
+// log is deleted after it, as programs that wait for an editor do.
+BOOL WINAPI keepWaiting(DWORD event) {
+    return event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT;
+}
 }  // namespace
 
-// The viewer inherits nothing but the utility's own standard handles, so a terminal editor gets
-// the terminal, not the pipe. Its command line is split like the child's, with no length limit
-// of our own; the viewer's value is not quoted, so that it may carry arguments of its own.
+// The viewer gets the standard output and error the utility was started with, so that it shares
+// the console or the redirected output, and inherits nothing else: the pipe ends are closed by
+// now and the log never was inheritable. Its command line is split like the child's, with no
+// length limit of our own; the viewer's value is not quoted, so that it may carry arguments of
+// its own.
 void CaptureRun::viewLog() {
     // The viewer writes to our standard output too; what we wrote comes first.
     std::fflush(stdout);
+    reportFailure(SetStdHandle(STD_OUTPUT_HANDLE, originalOutput), "SetStdHandle");
+    reportFailure(SetStdHandle(STD_ERROR_HANDLE, originalError), "SetStdHandle");
+    reportFailure(SetConsoleCtrlHandler(keepWaiting, TRUE), "SetConsoleCtrlHandler");
     PROCESS_INFORMATION process{};
-    if (!startProcess(viewer() + " " + asOneWord(logPath), FALSE, process)) return;
-    reportFailure(WaitForSingleObject(process.hProcess, INFINITE) != WAIT_FAILED,
-                  "WaitForSingleObject");
+    if (startProcess(viewer() + " " + asOneWord(logPath), process)) {
+        reportFailure(WaitForSingleObject(process.hProcess, INFINITE) != WAIT_FAILED,
+                      "WaitForSingleObject");
+    }
+    reportFailure(SetConsoleCtrlHandler(keepWaiting, FALSE), "SetConsoleCtrlHandler");
 }

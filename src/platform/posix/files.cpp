@@ -41,8 +41,9 @@ BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD bytesToRead, LPDWORD bytesRead,
     if (fd < 0) return posix::fail(EBADF);
     if (overlapped) return posix::fail(EINVAL);
     ssize_t count;
-    do count = read(fd, buffer, bytesToRead);
-    while (count < 0 && errno == EINTR);
+    while ((count = read(fd, buffer, bytesToRead)) < 0 && errno == EINTR) {
+        if (posix::takeAbandonedRead()) return posix::fail(ECANCELED);
+    }
     if (count < 0) return FALSE;
     // A Windows anonymous pipe reports its end as a broken pipe once every writer is gone.
     if (count == 0 && bytesToRead > 0 && posix::kindOf(file) == posix::HandleKind::Pipe) {

@@ -25,4 +25,7 @@ pid_t processOf(HANDLE handle);
 // Sets the last error and returns FALSE, for the layer's failure paths.
 BOOL fail(int error);
 
+// Whether a stop has abandoned the read that was waiting; asking clears it.
+bool takeAbandonedRead();
+
 }  // namespace posix

@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <string>
 #include <vector>
@@ -15,10 +16,14 @@
 extern char** environ;
 
 namespace {
+// Whether SIGPIPE was ignored when we started; we ignore it for ourselves only.
+bool sigpipeIgnoredAtStart = false;
+
 // What posix_spawn needs for one launch, released however the launch ends. Each call returns 0
 // or an errno value, as posix_spawn's own calls do.
 class Launch {
 public:
+    // glibc's two init calls only clear the structures: they cannot fail.
     Launch() {
         posix_spawn_file_actions_init(&actions_);
         posix_spawnattr_init(&attributes_);
@@ -33,48 +38,53 @@ public:
     Launch(const Launch&) = delete;
     Launch& operator=(const Launch&) = delete;
 
-    // The child starts as a freshly run program would: default dispositions, nothing blocked.
-    // Without this it would keep the utility's ignored SIGPIPE, as ignored signals survive exec.
+    // The child starts with the signals as we were given them: nothing blocked, and SIGPIPE at its
+    // default unless it was ignored before us. Caught signals fall back to default on their own;
+    // ignored ones would survive exec.
     int resetSignals() {
-        sigset_t all;
+        sigset_t ours;
         sigset_t none;
-        sigfillset(&all);
+        sigemptyset(&ours);
         sigemptyset(&none);
-        if (const int error = posix_spawnattr_setsigdefault(&attributes_, &all)) return error;
+        if (!sigpipeIgnoredAtStart) sigaddset(&ours, SIGPIPE);
+        if (const int error = posix_spawnattr_setsigdefault(&attributes_, &ours)) return error;
         if (const int error = posix_spawnattr_setsigmask(&attributes_, &none)) return error;
         return posix_spawnattr_setflags(&attributes_,
                                         POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
     }
 
-    // Inheritance on: the child's 0, 1 and 2 are the standard-handle table's, and every
-    // inheritable descriptor stays open. Each is first lifted above 2, so that placing one cannot
-    // overwrite the source of another.
+    // The child's 0, 1 and 2 are the standard-handle table's. Every other inheritable descriptor
+    // stays open, but a standard handle reaches the child once, as on Windows: its own number is
+    // closed there. Each is first lifted above 2, so that placing one cannot overwrite the source
+    // of another.
     int inheritStandardHandles() {
+        int sources[3];
         for (int slot = 0; slot < 3; ++slot) {
-            const int fd = posix::descriptorOf(GetStdHandle(STD_INPUT_HANDLE - slot));
-            if (fd < 0) {
-                if (const int error = posix_spawn_file_actions_addclose(&actions_, slot))
-                    return error;
-                continue;
-            }
-            lifted_[slot] = fcntl(fd, F_DUPFD_CLOEXEC, 3);
-            if (lifted_[slot] < 0) return errno;
-            if (const int error =
-                    posix_spawn_file_actions_adddup2(&actions_, lifted_[slot], slot)) {
+            sources[slot] = posix::descriptorOf(GetStdHandle(STD_INPUT_HANDLE - slot));
+            if (const int error = place(sources[slot], slot)) return error;
+        }
+        for (int slot = 0; slot < 3; ++slot) {
+            const bool first = std::find(sources, sources + slot, sources[slot]) == sources + slot;
+            if (sources[slot] <= 2 || !first) continue;
+            if (const int error = posix_spawn_file_actions_addclose(&actions_, sources[slot]))
                 return error;
-            }
         }
         return 0;
     }
-
-    // Inheritance off: the child gets the utility's own 0, 1 and 2 and nothing else.
-    int inheritNothing() { return posix_spawn_file_actions_addclosefrom_np(&actions_, 3); }
 
     int spawn(pid_t* pid, std::vector<char*>& argv) {
         return posix_spawnp(pid, argv[0], &actions_, &attributes_, argv.data(), environ);
     }
 
 private:
+    // The child's standard descriptor slot is fd, or closed when fd is none.
+    int place(int fd, int slot) {
+        if (fd < 0) return posix_spawn_file_actions_addclose(&actions_, slot);
+        lifted_[slot] = fcntl(fd, F_DUPFD_CLOEXEC, 3);
+        if (lifted_[slot] < 0) return errno;
+        return posix_spawn_file_actions_adddup2(&actions_, lifted_[slot], slot);
+    }
+
     posix_spawn_file_actions_t actions_;
     posix_spawnattr_t attributes_;
     int lifted_[3] = {-1, -1, -1};
@@ -89,15 +99,17 @@ DWORD GetCurrentProcessId() {
     return static_cast<DWORD>(getpid());
 }
 
-// The child's environment and directory are always the utility's, and it always shares the
-// terminal: the program passes no application name, flags, environment or directory.
+// The child's environment and directory are always the utility's, it always shares the terminal
+// and it always inherits: the program passes no application name, flags, environment or
+// directory, and always asks for inheritance.
 BOOL CreateProcessA(LPCSTR applicationName, LPSTR commandLine,
                     LPSECURITY_ATTRIBUTES processAttributes, LPSECURITY_ATTRIBUTES threadAttributes,
                     BOOL inheritHandles, DWORD creationFlags, LPVOID environment,
                     LPCSTR currentDirectory, LPSTARTUPINFOA startupInfo,
                     LPPROCESS_INFORMATION processInformation) {
-    if (applicationName || !commandLine || processAttributes || threadAttributes || creationFlags ||
-        environment || currentDirectory || !startupInfo || !processInformation) {
+    if (applicationName || !commandLine || processAttributes || threadAttributes ||
+        !inheritHandles || creationFlags || environment || currentDirectory || !startupInfo ||
+        !processInformation) {
         return posix::fail(EINVAL);
     }
     std::vector<std::string> words = posix::splitCommandLine(commandLine);
@@ -108,7 +120,7 @@ BOOL CreateProcessA(LPCSTR applicationName, LPSTR commandLine,
 
     Launch launch;
     int error = launch.resetSignals();
-    if (!error) error = inheritHandles ? launch.inheritStandardHandles() : launch.inheritNothing();
+    if (!error) error = launch.inheritStandardHandles();
     pid_t pid = 0;
     // posix_spawnp reports a program that cannot be found or run before it returns.
     if (!error) error = launch.spawn(&pid, argv);
@@ -139,6 +151,6 @@ void prepareProcess() {
         // The lowest free number is this one, as every lower one is open by now.
         if (fcntl(fd, F_GETFD) < 0) open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
     }
-    signal(SIGPIPE, SIG_IGN);
+    sigpipeIgnoredAtStart = signal(SIGPIPE, SIG_IGN) == SIG_IGN;
 }
 }  // namespace platform

@@ -6,9 +6,13 @@
 //    INVALID_HANDLE_VALUE is distinct from every real handle.
 //  - Last error: errno. GetLastError returns the errno of the failing call, every failing call
 //    here sets it, and FormatMessageA gives strerror's text. ERROR_BROKEN_PIPE is EPIPE.
-//  - Inheritance: an inheritable descriptor survives into a child; any other is close-on-exec.
+//  - Inheritance: an inheritable descriptor survives into a child; any other is close-on-exec. A
+//    standard handle reaches the child once, as its 0, 1 or 2, as on Windows, where the child's
+//    standard handles are the inherited handles themselves.
 //  - Standard handles: a process-wide table that starts as descriptors 0, 1 and 2. Setting an
 //    entry changes only what children inherit, never the utility's own descriptors.
+//  - Console control handlers: signals. The interrupt key is CTRL_C_EVENT, the quit key
+//    CTRL_BREAK_EVENT, a hang-up or a request to terminate CTRL_CLOSE_EVENT.
 //  - Processes: the command line is split as Windows programs split theirs and the first word is
 //    looked up on PATH; no shell is ever involved.
 //  - Message libraries: X/Open message catalogs, found as Windows finds a DLL, beside the
@@ -38,6 +42,9 @@ struct HWND__;
 using HWND = HWND__*;
 using PHANDLE = HANDLE*;
 using LPHANDLE = HANDLE*;
+
+#define WINAPI
+using PHANDLER_ROUTINE = BOOL (*)(DWORD controlType);
 
 constexpr BOOL FALSE = 0;
 constexpr BOOL TRUE = 1;
@@ -97,6 +104,11 @@ constexpr DWORD ENABLE_LINE_INPUT = 0x2;
 constexpr DWORD ENABLE_ECHO_INPUT = 0x4;
 
 constexpr DWORD ERROR_BROKEN_PIPE = EPIPE;
+constexpr DWORD ERROR_OPERATION_ABORTED = ECANCELED;
+
+constexpr DWORD CTRL_C_EVENT = 0;
+constexpr DWORD CTRL_BREAK_EVENT = 1;
+constexpr DWORD CTRL_CLOSE_EVENT = 2;
 
 constexpr DWORD VER_PLATFORM_WIN32_WINDOWS = 1;
 constexpr DWORD VER_PLATFORM_WIN32_NT = 2;
@@ -135,9 +147,17 @@ HANDLE GetStdHandle(DWORD stdHandle);
 BOOL SetStdHandle(DWORD stdHandle, HANDLE handle);
 
 BOOL GetConsoleMode(HANDLE console, LPDWORD mode);
-// Setting the mode read back restores the terminal exactly as it was. While it is changed, a
-// terminating signal restores it before the process ends.
+// Setting the mode read back restores the terminal exactly as it was. Job control, which Windows
+// lacks: while the mode is changed, a stop puts the terminal back as it was first, and a read that
+// the stop interrupted fails with ERROR_OPERATION_ABORTED once the process is continued, so that
+// the caller can set its mode again and show what the reader is asked.
 BOOL SetConsoleMode(HANDLE console, DWORD mode);
+// Discards what was typed and not yet read.
+BOOL FlushConsoleInputBuffer(HANDLE console);
+// One routine at a time. It is called on the signal; when it returns FALSE the signal takes its
+// default action, as Windows' default handler ends the process. A signal that was ignored when
+// the process started stays ignored.
+BOOL SetConsoleCtrlHandler(PHANDLER_ROUTINE routine, BOOL add);
 
 HANDLE GetCurrentProcess();
 DWORD GetCurrentProcessId();
