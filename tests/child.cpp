@@ -7,6 +7,7 @@
 //   sleep:MS             wait MS milliseconds
 //   ask:TEXT             write TEXT, read a line from standard input and write "got LINE"
 //   fds, sigign          (Linux) the files our descriptors are open on; the signals we ignore
+//   keys                 read the console's keys singly (line input and echo off)
 //   args                 write each later argument on a line of its own
 //   view:TAG             be the viewer of the log named last: put a line saying what we were
 //                        given and what we have, then the log, into $VIEWER_SEEN/TAG, and write
@@ -105,6 +106,8 @@ int main(int argc, char** argv) {
         } else if (name == "sigign") {
             const std::string status = fileOf("/proc/self/status");
             write(status.substr(status.find("SigIgn:"), 24) + "\n");
+        } else if (name == "keys") {
+            SetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), ENABLE_PROCESSED_INPUT);
         } else if (name == "args") {
             while (++i < argc) write(argv[i] + std::string("\n"));
         } else if (name == "view") {

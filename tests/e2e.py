@@ -1,6 +1,6 @@
 """End to end: the built utility run as a user runs it, natively or under wine (TARVIX_RUNNER),
 capturing the test child (child.cpp), with a directory of its own for the log (TEMP)."""
-import fcntl, os, re, select, shlex, shutil, signal, subprocess, termios, tty
+import fcntl, os, re, select, shlex, shutil, signal, subprocess, termios, time, tty
 from pathlib import Path
 
 import pytest
@@ -343,6 +343,34 @@ def test_stopped_at_the_prompt_and_continued_it_asks_again_and_one_key_answers(t
              (shown(b"$ ", 3), b"echo status:$?\n"), (shown(b"status:", 2), b"exit\n")]
     code, screen, _, left = tarvix.in_terminal([], steps, {"PS1": "$ "}, program=shell)
     assert b"status:0" in screen and left == b""
+
+
+@pytest.mark.skipif(not WINDOWS, reason="on POSIX the child's descriptors are listed above")
+def test_a_child_learns_that_nobody_reads_once_the_utility_is_gone(tarvix):
+    process = tarvix.start(child("out:started", "bytes:1000000", "view:done"),
+                           stdin=subprocess.PIPE, stdout=subprocess.PIPE)
+    read(process.stdout.fileno(), bytearray(), lambda out: b"started" in out)
+    process.kill()
+    while not (tarvix.seen / "done").exists():  # the write fails at once, or blocks for ever
+        time.sleep(0.01)
+
+
+@pytest.mark.skipif(not WINDOWS, reason="a console, under wine")
+@pytest.mark.parametrize("steps, shown, log_left", [
+    ("k!", None, True),  # an interrupt at the prompt: the input's mode is put back first
+    ("\rkuv", b"x", False),  # Enter before the prompt and Up at it answer nothing
+    ("kvlk!", None, False),  # an interrupt while the viewer runs: it is the viewer's
+], ids=["interrupt at the prompt", "keys before and at the prompt", "interrupt in the viewer"])
+def test_in_a_console_only_a_key_typed_after_the_prompt_answers_and_interrupts_leave_it_sound(
+        tarvix, steps, shown, log_left):
+    driver = [*RUNNER, native(os.environ["CONSOLE_DRIVER"]), steps, native(TARVIX)]
+    env = {"RIVEZEVEVIVA": f"{native(CHILD)} keys sleep:3000 view:log" if "l" in steps else
+           viewer("log")}
+    screen = tarvix.in_terminal([], [], env, program=driver + child("out:x", "sleep:1000"))[1]
+    before, after, left = re.search(rb"mode (\d+) (\d+), (\d+) events left", screen).groups()
+    assert ("l" in steps or before == after) and left == b"0"
+    assert (tarvix.saw("log")[1] if shown else None) == shown
+    assert len(list(tarvix.temp.iterdir())) == log_left
 
 
 @posix_only
