@@ -1,6 +1,6 @@
 """End to end: the built utility run as a user runs it, natively or under wine (TARVIX_RUNNER),
 capturing the test child (child.cpp), with a directory of its own for the log (TEMP)."""
-import fcntl, os, re, select, shlex, shutil, signal, subprocess, termios, time, tty
+import errno, fcntl, os, re, resource, select, shlex, shutil, signal, subprocess, termios, time, tty
 from pathlib import Path
 
 import pytest
@@ -230,10 +230,19 @@ def test_failures_are_reported_and_the_run_goes_on(tarvix):
 
 
 @posix_only  # and wine takes TEMP from the registry
-def test_the_output_shows_even_when_the_log_cannot_be_made(tarvix):
-    code, out, *_ = tarvix.run(child("out:shown\\n"), env={"TEMP": str(tarvix.root / "no")})
-    assert code == 0 and re.fullmatch(report("CreateFile", 2) + report("WriteFile", 9) +
-                                      re.escape(b"shown\n" + CLOSING) + NOT_A_CONSOLE, out)
+def test_the_output_shows_whole_when_the_log_cannot_be_made_or_written_with_one_report(tarvix):
+    code, out, *_ = tarvix.run(child("bytes:1000"), env={"TEMP": str(tarvix.root / "no")})
+    assert code == 0 and re.fullmatch(report("CreateFile", 2) + re.escape(pattern(1000) + CLOSING)
+                                      + NOT_A_CONSOLE, out)
+
+    def small_files():  # a log that fills up after 100 bytes
+        signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
+        resource.setrlimit(resource.RLIMIT_FSIZE, (100, 100))
+    out = tarvix.run(child("bytes:1000"), b"v", {"RIVEZEVEVIVA": viewer("log")},
+                     preexec_fn=small_files)[1]
+    assert re.match(re.escape(pattern(64)) + report("WriteFile", errno.EFBIG) +
+                    re.escape(pattern(1000)[64:] + CLOSING), out)
+    assert tarvix.saw("log")[1] == pattern(100)
 
 
 def test_usage_and_texts_from_the_message_library_without_which_nothing_starts(tarvix):

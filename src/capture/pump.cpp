@@ -11,9 +11,12 @@ constexpr int kMaxFailedReads = 16;
 }  // namespace
 
 // Copies the pipe into the log and onto standard output until every writer is gone. The echo
-// is every byte read, zero bytes included, whether or not the log took them.
+// is every byte read, zero bytes included, whether or not the log took them. The log is a
+// convenience and the echo the job: a log that was never created is not written, and one that
+// fails a write is reported once and written no more, so that reports do not cut into the echo.
 void CaptureRun::pumpOutput() {
     char chunk[kPumpChunkBytes];
+    bool logging = logFile != INVALID_HANDLE_VALUE;
     for (int failedReads = 0; failedReads < kMaxFailedReads;) {
         DWORD count = 0;
         const BOOL readOk = ReadFile(pipeRead, chunk, kPumpChunkBytes, &count, nullptr);
@@ -25,8 +28,11 @@ void CaptureRun::pumpOutput() {
         }
         failedReads = 0;
         if (count == 0) continue;
-        DWORD written = 0;
-        reportFailure(WriteFile(logFile, chunk, count, &written, nullptr), "WriteFile");
+        if (logging) {
+            DWORD written = 0;
+            logging = WriteFile(logFile, chunk, count, &written, nullptr);
+            reportFailure(logging, "WriteFile");
+        }
         std::fwrite(chunk, 1, count, stdout);
     }
     CloseHandle(logFile);
