@@ -19,6 +19,8 @@
 //    program first. A message box is a line on standard error.
 // What it leaves out: security descriptors, share modes (POSIX has none), overlapped I/O, thread
 // handles that do anything, waits with a timeout, and every call the program does not make.
+// What it needs: Linux, where /proc/self/exe names the running program (the message catalog is
+// looked for beside it), and glibc 2.9 or later, for pipe2.
 #pragma once
 
 #include <cerrno>
