@@ -250,8 +250,10 @@ def test_usage_and_texts_from_the_message_library_without_which_nothing_starts(t
     assert all(0 < len(line) <= 79 for line in usage) and not any(tarvix.temp.iterdir())
     tarvix.copy(tarvix.program.name, LONG_TEXTS)  # too long a first text, no second
     assert tarvix.run([])[1] == echoed(b"1234567890" * 7 + b"123456789\n\nthree" + b"\n" * 6)
-    (tarvix.root / "bin" / LIBRARY).unlink()
-    code, out, err, *_ = tarvix.run(child("out:started\\n"))
+    # Only the library beside the utility is ever taken: not one where it runs, nor one on PATH.
+    (tarvix.root / "bin" / LIBRARY).rename(tarvix.root / LIBRARY)
+    code, out, err, *_ = tarvix.run(child("out:started\\n"), cwd=tarvix.root,
+                                    env={"PATH": f"{tarvix.root}{os.pathsep}{os.environ['PATH']}"})
     assert code == 1 and out == b"" and not any(tarvix.temp.iterdir())
     # No message boxes on POSIX: a line on standard error; wine without a display shows none.
     assert err == (b"" if WINDOWS else

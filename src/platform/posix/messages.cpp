@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <climits>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -12,29 +11,36 @@
 
 namespace {
 // Where the install puts message catalogs, relative to the executable's own directory.
-constexpr char kInstalledDirectory[] = "/../share/tarvix/";
+constexpr char kInstalledDirectory[] = "../share/tarvix/";
 // gencat's default set, which holds every message.
 constexpr int kMessageSet = 1;
 
-std::string executableDirectory() {
-    char path[PATH_MAX];
-    const ssize_t length = readlink("/proc/self/exe", path, sizeof path);
-    if (length <= 0 || length == static_cast<ssize_t>(sizeof path)) return "";
-    const std::string executable(path, static_cast<std::size_t>(length));
-    return executable.substr(0, executable.rfind('/'));
-}
-
-// Windows looks beside the program first; then comes the installed place, then catopen's own
-// search, where NLSPATH can point at a translated catalog.
-std::vector<std::string> catalogCandidates(const std::string& file) {
-    const std::string directory = executableDirectory();
-    if (directory.empty()) return {file};
-    return {directory + "/" + file, directory + kInstalledDirectory + file, file};
+// A catalog named by its path is looked for there; then where the install puts catalogs, relative
+// to that directory; then through catopen's own search, where NLSPATH can point at a translated
+// catalog. A catalog is data: none of these places can run code of anyone's.
+std::vector<std::string> catalogCandidates(const std::string& path) {
+    const std::size_t slash = path.rfind('/') + 1;
+    const std::string directory = path.substr(0, slash);
+    const std::string file = path.substr(slash);
+    return {path, directory + kInstalledDirectory + file, file};
 }
 }  // namespace
 
+DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size) {
+    if (module || size == 0) {
+        posix::fail(EINVAL);
+        return 0;
+    }
+    const ssize_t length = readlink("/proc/self/exe", fileName, size);
+    if (length < 0) return 0;
+    // Cut to the buffer and terminated, and the whole size returned, as Windows does.
+    const auto copied = std::min(static_cast<DWORD>(length), size - 1);
+    fileName[copied] = '\0';
+    return static_cast<DWORD>(length) < size ? copied : size;
+}
+
 HMODULE LoadLibraryA(LPCSTR libraryName) {
-    for (const std::string& candidate : catalogCandidates(std::string(libraryName) + ".cat")) {
+    for (const std::string& candidate : catalogCandidates(libraryName)) {
         const nl_catd catalog = catopen(candidate.c_str(), NL_CAT_LOCALE);
         if (catalog != reinterpret_cast<nl_catd>(-1)) return reinterpret_cast<HMODULE>(catalog);
     }

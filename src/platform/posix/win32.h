@@ -15,8 +15,8 @@
 //    CTRL_BREAK_EVENT, a hang-up or a request to terminate CTRL_CLOSE_EVENT.
 //  - Processes: the command line is split as Windows programs split theirs and the first word is
 //    looked up on PATH; no shell is ever involved.
-//  - Message libraries: X/Open message catalogs, found as Windows finds a DLL, beside the
-//    program first. A message box is a line on standard error.
+//  - Message libraries: X/Open message catalogs, named by their path; a catalog that is not
+//    there is looked for where the install puts it. A message box is a line on standard error.
 // What it leaves out: security descriptors, share modes (POSIX has none), overlapped I/O, thread
 // handles that do anything, waits with a timeout, and every call the program does not make.
 // What it needs: Linux, where /proc/self/exe names the running program (the message catalog is
@@ -49,6 +49,8 @@ using LPHANDLE = HANDLE*;
 using PHANDLER_ROUTINE = BOOL (*)(DWORD controlType);
 
 constexpr BOOL FALSE = 0;
+// Long enough for any path Linux gives, where Windows' is 260.
+constexpr DWORD MAX_PATH = 4096;
 constexpr BOOL TRUE = 1;
 
 inline HANDLE const INVALID_HANDLE_VALUE = reinterpret_cast<HANDLE>(~std::uintptr_t{0});
@@ -174,6 +176,8 @@ DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds);
 BOOL GetVersionExA(LPOSVERSIONINFOA versionInformation);
 
 // Libraries: only message libraries, as X/Open message catalogs (set 1, message number = id).
+// Only the running program's own file can be named: module is null.
+DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size);
 HMODULE LoadLibraryA(LPCSTR libraryName);
 int LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int bufferMax);
 // There is no message box: the caption and text go to standard error.
