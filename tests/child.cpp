@@ -13,6 +13,7 @@
 //                        given and what we have, then the log, into $VIEWER_SEEN/TAG, and write
 //                        that line to standard output
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -40,9 +41,14 @@ std::string unescape(const std::string& text) {
     return bytes;
 }
 
-std::string fileOf(const fs::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), {});
+// Through the C runtime, which takes the name in the ANSI code page as the utility gives it.
+std::string fileOf(const std::string& path) {
+    std::string bytes;
+    if (FILE* file = std::fopen(path.c_str(), "rb")) {
+        for (int c; (c = std::fgetc(file)) != EOF;) bytes += static_cast<char>(c);
+        std::fclose(file);
+    }
+    return bytes;
 }
 
 // Each file our descriptors are open on, but the directory read here.

@@ -354,6 +354,24 @@ def test_stopped_at_the_prompt_and_continued_it_asks_again_and_one_key_answers(t
     assert b"status:0" in screen and left == b""
 
 
+@pytest.mark.skipif(not WINDOWS, reason="the ANSI code page is Windows'")
+def test_any_character_reaches_the_child_the_log_and_the_viewer(tarvix):
+    words = ["café", "日本語", "Ωmega"]
+    folder = tarvix.temp / "临时"  # as Windows names a profile's folder in Chinese
+    folder.mkdir()
+    set_temp = lambda path: subprocess.run(RUNNER + ["reg", "add", r"HKCU\Environment", "/v", "TEMP",
+                                                     "/d", native(path), "/f"], capture_output=True)
+    set_temp(folder)
+    try:
+        echo = tarvix.run(child("args", *words), b"v", {"RIVEZEVEVIVA": viewer("log")})[3]
+    finally:
+        set_temp(tarvix.temp)
+    written = "".join(word + "\n" for word in words).encode()
+    said, log = tarvix.saw("log")
+    assert echo == echoed(written) and log == written and not any(folder.iterdir())
+    assert said[2].decode().startswith(native(folder))
+
+
 @pytest.mark.skipif(not WINDOWS, reason="on POSIX the child's descriptors are listed above")
 def test_a_child_learns_that_nobody_reads_once_the_utility_is_gone(tarvix):
     process = tarvix.start(child("out:started", "bytes:1000000", "view:done"),
