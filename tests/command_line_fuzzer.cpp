@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (!word.empty() && word.find_first_of(std::string(" \t\"", 4)) == std::string::npos)
             args.push_back(word.c_str());
     if (args.empty()) return 0;
-    const std::string line = buildCommandLine(static_cast<int>(args.size()), args.data(), "");
+    const std::string line = commandLineFor(static_cast<int>(args.size()), args.data(), "");
     if (posix::splitCommandLine(line) != std::vector<std::string>(args.begin(), args.end()))
         __builtin_trap();
     return 0;

@@ -8,7 +8,7 @@
 #include "interaction/platform_check.h"
 
 std::string built(std::vector<const char*> args) {
-    return buildCommandLine(static_cast<int>(args.size()), args.data(), ".exe");
+    return commandLineFor(static_cast<int>(args.size()), args.data(), ".exe");
 }
 
 TEST(BuildCommandLine, AddsTheSuffixOnlyWithoutADotAndEndsEachElementWithOneBlank) {

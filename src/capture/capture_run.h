@@ -10,6 +10,7 @@
 class CaptureRun {
 public:
     CaptureRun() = default;
+    // Virtual, as the run object's destructor has always been; nothing derives from it.
     virtual ~CaptureRun();
     CaptureRun(const CaptureRun&) = delete;
     CaptureRun& operator=(const CaptureRun&) = delete;

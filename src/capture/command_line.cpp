@@ -1,6 +1,6 @@
 #include "capture/command_line.h"
 
-std::string buildCommandLine(int count, const char* const* args, const char* executableSuffix) {
+std::string commandLineFor(int count, const char* const* args, const char* executableSuffix) {
     std::string line = args[0];
     if (line.find('.') == std::string::npos) line += executableSuffix;
     line += ' ';

@@ -31,6 +31,6 @@ int main(int argc, char** argv) {
     }
     capture.prepare(argc - 1, argv + 1);
     capture.run();
-    closingPrompt(capture);
+    if (askToViewLog()) capture.viewLog();
     return 0;
 }

@@ -11,8 +11,10 @@ constexpr DWORD kReportBufferChars = 500;
 int reportFailure(int ok, const char* operation) {
     if (ok) return ok;
     const DWORD code = GetLastError();
-    // The build maps the source path to one relative to the project, so no path of the build
-    // machine ends up in the binary.
+    // The report's form, "occured" and the reporter's own file and line included, is the
+    // utility's established one: its users and their scripts know it, so it stays as it is. The
+    // build maps the source path to one relative to the project, so no path of the build machine
+    // ends up in the binary.
     std::printf("\nFile:%s\nError occured in %s \t\t\ton line %d\n", __FILE__, operation, __LINE__);
     char text[kReportBufferChars] = "";
     FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, code,

@@ -2,11 +2,10 @@
 
 #include <cstdio>
 
-#include "capture/capture_run.h"
 #include "interaction/key.h"
 #include "interaction/messages.h"
 
-void closingPrompt(CaptureRun& run) {
+bool askToViewLog() {
     MessageBuffer prompt;
     loadMessage(messageLibrary, IDS_VIEW_PROMPT, prompt);
     std::printf("\n\n\n");
@@ -16,5 +15,5 @@ void closingPrompt(CaptureRun& run) {
         // Seen before we wait, and before anything the viewer writes, even when output is a pipe.
         std::fflush(stdout);
     } while (!readKey(key));  // stopped at the prompt and continued: it is shown again
-    if (key == 'v' || key == 'V') run.viewLog();
+    return key == 'v' || key == 'V';
 }

@@ -38,6 +38,7 @@ bool readKey(char& key) {
     keyInput = GetStdHandle(STD_INPUT_HANDLE);
     reportFailure(keyInput != INVALID_HANDLE_VALUE, "GetStdHandle");
     const BOOL console = GetConsoleMode(keyInput, &savedMode);
+    // Spelt as the utility has always reported it; scripts that read the reports know it so.
     reportFailure(console, "GetconsoleMode");
     enterKeyMode(console);
     reportFailure(SetConsoleMode(keyInput, savedMode & ~(ENABLE_LINE_INPUT | ENABLE_ECHO_INPUT)),

@@ -28,4 +28,9 @@ BOOL fail(int error);
 // Whether a stop has abandoned the read that was waiting; asking clears it.
 bool takeAbandonedRead();
 
+// The standard-handle table's entry for descriptor 0, 1 or 2.
+HANDLE standardHandle(int fd);
+// Whether SIGPIPE was ignored before the utility ignored it for itself.
+bool sigpipeIgnoredAtStart();
+
 }  // namespace posix

@@ -16,9 +16,6 @@
 extern char** environ;
 
 namespace {
-// Whether SIGPIPE was ignored when we started; we ignore it for ourselves only.
-bool sigpipeIgnoredAtStart = false;
-
 // What posix_spawn needs for one launch, released however the launch ends. Each call returns 0
 // or an errno value, as posix_spawn's own calls do.
 class Launch {
@@ -46,7 +43,7 @@ public:
         sigset_t none;
         sigemptyset(&ours);
         sigemptyset(&none);
-        if (!sigpipeIgnoredAtStart) sigaddset(&ours, SIGPIPE);
+        if (!posix::sigpipeIgnoredAtStart()) sigaddset(&ours, SIGPIPE);
         if (const int error = posix_spawnattr_setsigdefault(&attributes_, &ours)) return error;
         if (const int error = posix_spawnattr_setsigmask(&attributes_, &none)) return error;
         return posix_spawnattr_setflags(&attributes_,
@@ -60,7 +57,7 @@ public:
     int inheritStandardHandles() {
         int sources[3];
         for (int slot = 0; slot < 3; ++slot) {
-            sources[slot] = posix::descriptorOf(GetStdHandle(STD_INPUT_HANDLE - slot));
+            sources[slot] = posix::descriptorOf(posix::standardHandle(slot));
             if (const int error = place(sources[slot], slot)) return error;
         }
         for (int slot = 0; slot < 3; ++slot) {
@@ -144,13 +141,3 @@ DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
     while (waited < 0 && errno == EINTR);
     return waited == pid ? WAIT_OBJECT_0 : WAIT_FAILED;
 }
-
-namespace platform {
-void prepareProcess() {
-    for (int fd = 0; fd < 3; ++fd) {
-        // The lowest free number is this one, as every lower one is open by now.
-        if (fcntl(fd, F_GETFD) < 0) open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY);
-    }
-    sigpipeIgnoredAtStart = signal(SIGPIPE, SIG_IGN) == SIG_IGN;
-}
-}  // namespace platform
