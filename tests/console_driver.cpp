@@ -1,9 +1,9 @@
-// Windows only: uses a console as a user would, for the Windows suite, which runs under wine with
-// its standard handles redirected. Starts the command on the console's input, takes the steps,
-// waits for the command, then says how the console's input was left:
-//   console_driver STEPS COMMAND...     prints "mode BEFORE AFTER, N events left"
+// Windows only: uses the console as a user would, for the Windows suite (wine's console on a
+// pseudo-terminal). Starts the command, takes the steps, waits for the command, then prints how
+// the console's input was left:  console_driver STEPS COMMAND...  ->  "mode BEFORE AFTER, N left"
 // Each step is one character: 'k' waits until keys are read singly (line input off), 'l' until
 // line input is back, '!' is Ctrl+C, 'u' the Up key; any other character is typed.
+#include <cstdio>
 #include <string>
 
 #include "platform/platform.h"
@@ -20,33 +20,26 @@ void press(char character, WORD key) {
     INPUT_RECORD records[2] = {};
     for (int i = 0; i < 2; ++i) {
         records[i].EventType = KEY_EVENT;
-        records[i].Event.KeyEvent.bKeyDown = i == 0;
-        records[i].Event.KeyEvent.wRepeatCount = 1;
-        records[i].Event.KeyEvent.wVirtualKeyCode = key;
+        records[i].Event.KeyEvent = {i == 0, 1, key, 0, {}, 0};
         records[i].Event.KeyEvent.uChar.AsciiChar = character;
     }
     DWORD written = 0;
     WriteConsoleInputA(input, records, 2, &written);
 }
 
-// Ours to ignore: it is the command's to act on.
-BOOL WINAPI ignore(DWORD) {
+BOOL WINAPI ignore(DWORD) {  // the interrupt is the command's
     return TRUE;
 }
 }  // namespace
 
 int main(int argc, char** argv) {
-    SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
-    input = CreateFileA("CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                        &inheritable, OPEN_EXISTING, 0, nullptr);
-    SetStdHandle(STD_INPUT_HANDLE, input);
+    input = GetStdHandle(STD_INPUT_HANDLE);
     SetConsoleCtrlHandler(ignore, TRUE);
-    DWORD before = 0;
+    DWORD before = 0, after = 0, left = 0;
     GetConsoleMode(input, &before);
     std::string line;
     for (int i = 2; i < argc; ++i) line += std::string(argv[i]) + " ";
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
+    STARTUPINFOA startup{sizeof startup};
     PROCESS_INFORMATION process{};
     if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
                         &startup, &process))
@@ -60,13 +53,12 @@ int main(int argc, char** argv) {
             press(*step == 'u' ? '\0' : *step, *step == 'u' ? VK_UP : 0);
     }
     WaitForSingleObject(process.hProcess, INFINITE);
-    DWORD after = 0;
-    DWORD left = 0;
     GetConsoleMode(input, &after);
     GetNumberOfConsoleInputEvents(input, &left);
-    const std::string said = "mode " + std::to_string(before) + " " + std::to_string(after) + ", " +
-                             std::to_string(left) + " events left\n";
+    // In one write: wine's console draws what comes a character at a time with cursor moves.
+    char said[64];
+    const int length = std::snprintf(said, sizeof said, "mode %lu %lu, %lu left\n", before, after,
+                                     left);
     DWORD written = 0;
-    WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), said.data(), static_cast<DWORD>(said.size()), &written, nullptr);
-    return 0;
+    WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), said, length, &written, nullptr);
 }
