@@ -3,8 +3,7 @@
 //   out:TEXT, err:TEXT   write TEXT to standard output / error in one write; in TEXT, \n, \r, \0
 //                        and \s stand for a line feed, a carriage return, a zero byte and a blank
 //   bytes:N              write N bytes, every byte value among them, in one write
-//   later:TEXT           leave a process behind that writes TEXT once we have exited
-//   await                wait for the end of standard input
+//   later:TEXT           leave a process behind that writes "got " and TEXT once we have exited
 //   sleep:MS             wait MS milliseconds
 //   ask:TEXT             write TEXT, read a line from standard input and write "got LINE"
 //   fds, sigign          (Linux) the files our descriptors are open on; the signals we ignore
@@ -61,21 +60,19 @@ std::vector<fs::path> openFiles() {
     return files;
 }
 
-// This program again, holding our standard output and error after we exit. It writes TEXT once
-// we have exited, which it learns from the input we give it: a pipe whose other end only we hold.
+// This program again, holding our standard output and error after we exit. It writes once we
+// have exited, which it learns when its read of the input we give it ends: a pipe whose other end
+// only we hold.
 void leaveBehind(const std::string& self, const std::string& text) {
     SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
-    HANDLE input = nullptr;
-    HANDLE ours = nullptr;
-    HANDLE kept = nullptr;
+    HANDLE input = nullptr, ours = nullptr, kept = nullptr;
     CreatePipe(&input, &ours, &inheritable, 0);
     DuplicateHandle(GetCurrentProcess(), ours, GetCurrentProcess(), &kept, 0, FALSE,
                     DUPLICATE_SAME_ACCESS);
     CloseHandle(ours);
     SetStdHandle(STD_INPUT_HANDLE, input);
-    std::string line = "\"" + self + "\" await out:" + text;
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
+    std::string line = "\"" + self + "\" ask: out:" + text;
+    STARTUPINFOA startup{sizeof startup};
     PROCESS_INFORMATION process{};
     CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
                    &process);
@@ -110,11 +107,6 @@ int main(int argc, char** argv) {
             write(bytes);
         } else if (name == "later") {
             leaveBehind(argv[0], value);
-        } else if (name == "await") {
-            char byte;
-            DWORD count = 0;
-            while (ReadFile(GetStdHandle(STD_INPUT_HANDLE), &byte, 1, &count, nullptr) && count) {
-            }
         } else if (name == "sleep") {
             std::this_thread::sleep_for(std::chrono::milliseconds(std::stoi(value)));
         } else if (name == "ask") {  // on a terminal, one read takes a whole line

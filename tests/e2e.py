@@ -184,7 +184,7 @@ RUNS = {
     "merged in write order": Run(["out:1\\n", "err:2\\n", "out:3\\r\\n"], b"1\n2\n3\r\n"),
     "zero bytes": Run(["out:a\\0b\\n"], b"a\0b\n"),
     "nothing": Run([], b""),
-    "a grandchild holds the pipe": Run(["later:late\\n", "out:early\\n"], b"early\nlate\n"),
+    "a grandchild holds the pipe": Run(["later:late\\n", "out:early\\n"], b"early\ngot late\n"),
     "65537 bytes, then exit": Run(["bytes:65537"], pattern(65537)),
     "1 MiB, then exit": Run(["bytes:1048576"], pattern(1 << 20)),
     "arguments split as the rules say": Run(["args", *ARGS], b'--lead\na\\b\nquo ted\n"x\n\\y\n'
@@ -230,14 +230,12 @@ def test_the_log_is_in_the_directory_of_the_first_variable_present(tarvix, varia
     assert re.fullmatch(re.escape(directory) + r"Tarvix\d+\.log", said[2].decode()) and log == b"x"
 
 
-def test_failures_are_reported_and_the_run_goes_on(tarvix):
+def test_failures_are_reported_and_the_run_goes_on_and_a_log_that_fails_is_reported_once(tarvix):
     code, out, *_ = tarvix.run(["no-such-program", "a"], b"v", {"RIVEZEVEVIVA": "no-such"})
     assert code == 0 and re.fullmatch(report("CreateProcess", 2) + re.escape(CLOSING) +
                                       NOT_A_CONSOLE + report("CreateProcess", 2), out)
-
-
-@posix_only  # and wine takes TEMP from the registry
-def test_the_output_shows_whole_when_the_log_cannot_be_made_or_written_with_one_report(tarvix):
+    if WINDOWS:  # wine takes TEMP from the registry
+        return
     out = tarvix.run(child("bytes:1000"), env={"TEMP": str(tarvix.root / "no")})[1]
     assert re.match(report("CreateFile", 2) + re.escape(pattern(1000) + CLOSING), out)
 
