@@ -393,7 +393,8 @@ def test_in_a_console_only_a_key_typed_after_the_prompt_answers_and_interrupts_l
     driver = [*RUNNER, native(os.environ["CONSOLE_DRIVER"]), steps, native(TARVIX)]
     env = {"RIVEZEVEVIVA": f"{native(CHILD)} keys sleep:3000 view:log" if "l" in steps else
            viewer("log")}
-    screen = tarvix.in_terminal([], [(b" left", b"")], env, driver + child("out:x", "sleep:1000"))[1]
+    driver += child("out:x", "sleep:1000")
+    screen = tarvix.in_terminal([], [(b" left", b"")], env, driver)[1]
     before, after, left = re.search(rb"mode (\d+) (\d+), (\d+) left", screen).groups()
     assert ("l" in steps or before == after) and left == b"0"
     assert (tarvix.saw("log")[1] if shown else None) == shown
