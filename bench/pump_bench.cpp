@@ -5,6 +5,7 @@
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -162,6 +163,13 @@ long long monotonicNanoseconds() {
     return now.tv_sec * 1000000000LL + now.tv_nsec;
 }
 
+// Types the closing key once keys are read singly: one typed before the prompt is discarded.
+bool answer(int master) {
+    termios settings;
+    while (tcgetattr(master, &settings) == 0 && (settings.c_lflag & (ICANON | ECHO))) usleep(1000);
+    return write(master, "x", 1) == 1;
+}
+
 // Milliseconds from each of the child's writes to its arrival on the utility's terminal.
 std::vector<double> echoLatencies() {
     int master = -1;
@@ -181,8 +189,7 @@ std::vector<double> echoLatencies() {
             const std::string line = pending.substr(0, end);
             if (latencies.size() < kStampLines && !line.empty() && std::isdigit(line[0])) {
                 latencies.push_back((now - std::stoll(line)) / 1e6);
-                // A key typed early waits in the terminal until the utility reads it.
-                if (latencies.size() == kStampLines && write(master, "x\n", 2) != 2) break;
+                if (latencies.size() == kStampLines && !answer(master)) break;
             }
         }
     }
