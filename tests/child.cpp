@@ -1,21 +1,19 @@
 // The program the end-to-end tests capture, and their viewer, written against the Win32 names as
 // the utility is. It does its actions in order, then exits 7, which must not become the utility's:
-//   out:TEXT, err:TEXT   write TEXT to standard output / error in one write; in TEXT, \n, \r, \0
-//                        and \s stand for a line feed, a carriage return, a zero byte and a blank
-//   bytes:N              write N bytes, every byte value among them, in one write
-//   later:TEXT           leave a process behind that writes "got " and TEXT once we have exited
-//   sleep:MS             wait MS milliseconds
-//   ask:TEXT             write TEXT, read a line from standard input and write "got LINE"
-//   fds, sigign          (Linux) the files our descriptors are open on; the signals we ignore
-//   keys                 read the console's keys singly (line input and echo off)
-//   args                 write each later argument on a line of its own
-//   view:TAG             be the viewer of the log named last: put a line saying what we were
-//                        given and what we have, then the log, into $VIEWER_SEEN/TAG, and write
-//                        that line to standard output
+//   out:TEXT, err:TEXT  write TEXT to standard output / error in one write (\n, \r, \0, \s: a line
+//                       feed, a carriage return, a zero byte, a blank)
+//   bytes:N             write N bytes, every byte value among them, in one write
+//   later:TEXT          leave a process behind that writes "got " and TEXT once we have exited
+//   sleep:MS; args      wait MS milliseconds; write each later argument on a line of its own
+//   ask:TEXT            write TEXT, read a line from standard input and write "got LINE"
+//   fds; sigign         (Linux) the files our descriptors are open on; the signals we ignore
+//   view:TAG            be the viewer of the log named last: write a line saying what we were
+//                       given and have, and put it and the log into $VIEWER_SEEN/TAG
 #include <chrono>
-#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
@@ -27,8 +25,7 @@ namespace fs = std::filesystem;
 namespace {
 void write(const std::string& bytes, DWORD stream = STD_OUTPUT_HANDLE) {
     DWORD count = 0;
-    WriteFile(GetStdHandle(stream), bytes.data(), static_cast<DWORD>(bytes.size()), &count,
-              nullptr);
+    WriteFile(GetStdHandle(stream), bytes.data(), DWORD(bytes.size()), &count, nullptr);
 }
 
 std::string unescape(const std::string& text) {
@@ -41,14 +38,10 @@ std::string unescape(const std::string& text) {
     return bytes;
 }
 
-// Through the C runtime, which takes the name in the ANSI code page as the utility gives it.
+// By a narrow name, which the C runtime takes in the ANSI code page as the utility gives it.
 std::string fileOf(const std::string& path) {
-    std::string bytes;
-    if (FILE* file = std::fopen(path.c_str(), "rb")) {
-        for (int c; (c = std::fgetc(file)) != EOF;) bytes += static_cast<char>(c);
-        std::fclose(file);
-    }
-    return bytes;
+    std::ifstream file(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), {}};
 }
 
 // Each file our descriptors are open on, but the directory read here.
@@ -120,8 +113,6 @@ int main(int argc, char** argv) {
         } else if (name == "sigign") {
             const std::string status = fileOf("/proc/self/status");
             write(status.substr(status.find("SigIgn:"), 24) + "\n");
-        } else if (name == "keys") {
-            SetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), ENABLE_PROCESSED_INPUT);
         } else if (name == "args") {
             while (++i < argc) write(argv[i] + std::string("\n"));
         } else if (name == "view") {

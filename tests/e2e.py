@@ -1,7 +1,7 @@
 """End to end: the built utility run as a user runs it, natively or under wine (TARVIX_RUNNER),
 capturing the test child (child.cpp), with a directory of its own for the log (TEMP)."""
-import errno, fcntl, os, re, resource, select, shlex, shutil, signal, subprocess, termios, time, tty
-from dataclasses import dataclass, field
+import errno, fcntl, os, re, resource, select, shlex, shutil, signal, subprocess, termios, tty
+from collections import namedtuple
 from pathlib import Path
 
 import pytest
@@ -13,10 +13,10 @@ TARVIX, CHILD, LONG_TEXTS, SOURCE = (Path(os.environ[name]) for name in
 LIBRARY, SEPARATOR = ("tarvmsg.dll", "\\") if WINDOWS else ("tarvmsg.cat", "/")
 PROMPT = re.search(rb"^9 (.*)$", (SOURCE / "messages/tarvmsg.msg").read_bytes(), re.M)[1]
 VIEWER_LINE = rb"viewer (\w+): (.*), terminal (yes|no), (\d+) descriptors, mode (\d+)\n"
-DEADLINE = 60  # seconds for one case, under wine too
+HIDDEN = ("TEMP", "TMP", "TMPDIR", "RIVEZEVEVIVA", "EDITOR", "NLSPATH")  # unless a case sets them
 KEYS = object()  # a step's moment: when keys are read singly, without echo
 posix_only = pytest.mark.skipif(WINDOWS, reason="terminals, descriptors, links and signals")
-windows_only = pytest.mark.skipif(not WINDOWS, reason="consoles and code pages, under wine")
+windows_only = pytest.mark.skipif(not WINDOWS, reason="Windows versions, under wine")
 
 
 def native(path):  # under wine the Unix root is drive Z:
@@ -39,8 +39,7 @@ def pattern(size):
     return bytes((i * 131 + i // 256) % 256 for i in range(size))
 
 
-def report(operation, error):
-    """A failure report, as a pattern: all but its line number and Windows' system text."""
+def report(operation, error):  # a failure report's pattern: but its line and Windows' own text
     head = re.escape(echoed(f"\nFile:src/diagnostics/report_failure.cpp\nError occured in "
                             f"{operation} \t\t\ton line ".encode()))
     text = rb"[^\n]*\n" if WINDOWS else re.escape(os.strerror(error).encode() + b"\n")
@@ -75,25 +74,18 @@ class Tarvix:
         return re.fullmatch(VIEWER_LINE, said + b"\n"), log
 
     def start(self, args, env=None, program=None, **options):
-        """Starts the utility (or another program) in a session of its own, ended with the case."""
-        hidden = ("TEMP", "TMP", "TMPDIR", "RIVEZEVEVIVA", "EDITOR", "NLSPATH")
-        env = {**{name: value for name, value in os.environ.items() if name not in hidden},
-               "TEMP": native(self.temp), "VIEWER_SEEN": native(self.seen), **(env or {})}
-        process = subprocess.Popen(program or RUNNER + [str(self.program), *args],
-                                   env={name: value for name, value in env.items()
-                                        if value is not None},
+        """The utility (or another program) in a session of its own; a variable None is unset."""
+        given = {"TEMP": native(self.temp), "VIEWER_SEEN": native(self.seen), **(env or {})}
+        env = {name: value for name, value in {**os.environ, **given}.items()
+               if value is not None and (name in given or name not in HIDDEN)}
+        process = subprocess.Popen(program or RUNNER + [str(self.program), *args], env=env,
                                    start_new_session=True, **options)
         self.sessions.append(process)
         return process
 
     def end(self):  # every process of every session started, job control's groups included
-        leaders = {process.pid for process in self.sessions}
-        for stat in Path("/proc").glob("[0-9]*/stat"):
-            try:
-                if int(stat.read_text().rpartition(")")[2].split()[3]) in leaders:
-                    os.kill(int(stat.parent.name), signal.SIGKILL)
-            except (OSError, ValueError):  # gone already
-                pass
+        if self.sessions:
+            subprocess.run(["pkill", "-KILL", "-s", ",".join(str(p.pid) for p in self.sessions)])
         for process in self.sessions:
             process.wait()
 
@@ -108,25 +100,25 @@ class Tarvix:
         return process.returncode, out, err, echo, after
 
     def in_terminal(self, args, steps, env=None, program=None, preexec=lambda: None):
-        """On a pseudo-terminal whose session it leads: for each step, waits until its text has
-        shown (or KEYS, or a test of the screen), then types its bytes; then waits for the end.
-        Gives the code, the screen, whether the terminal's settings came back and what was typed
-        but is left unread."""
+        """On a pseudo-terminal whose session it leads: each step waits until its text shows after
+        what showed before (or for KEYS), then types. Gives the code, the screen, whether the
+        settings came back and what is left unread."""
         master, terminal = os.openpty()
         settings = termios.tcgetattr(terminal)
         # Unlike a fresh terminal's, so that a restore that merely resets them shows.
         settings[6][termios.VMIN], settings[6][termios.VTIME] = 0, 7
         termios.tcsetattr(terminal, termios.TCSANOW, settings)
         settings = termios.tcgetattr(terminal)
+        # The interrupt as a terminal's session gets it, however the suite itself was started.
         process = self.start(args, env, program, stdin=terminal, stdout=terminal, stderr=terminal,
-                             preexec_fn=lambda: [preexec(), fcntl.ioctl(0, termios.TIOCSCTTY, 0)])
-        screen = bytearray()
+                             preexec_fn=lambda: [signal.signal(signal.SIGINT, signal.SIG_DFL),
+                                                 preexec(), fcntl.ioctl(0, termios.TIOCSCTTY, 0)])
+        screen, keys = bytearray(), termios.ICANON | termios.ECHO
         for until, typed in steps:
-            if until is KEYS:
-                until = lambda _: not termios.tcgetattr(master)[3] & (termios.ICANON | termios.ECHO)
-            elif not callable(until):
-                until = (lambda text: lambda screen: text in screen)(until)
-            read(master, screen, lambda screen: until(screen) or process.poll() is not None)
+            shown, since = lambda: not termios.tcgetattr(master)[3] & keys, len(screen)
+            if until is not KEYS:
+                shown = lambda: until in screen[since:]
+            read(master, screen, lambda _: shown() or process.poll() is not None)
             os.write(master, typed)
         read(master, screen, lambda _: process.poll() is not None)
         read(master, screen, lambda _: not select.select([master], [], [], 0.1)[0])
@@ -138,8 +130,7 @@ class Tarvix:
         return process.returncode, bytes(screen), restored, left
 
 
-def read(source, data, done):
-    """Reads until done(data), or until every writer has closed the source."""
+def read(source, data, done):  # until done(data), or until every writer has closed the source
     while not done(data):
         if select.select([source], [], [], 0.01)[0]:
             try:
@@ -152,34 +143,21 @@ def read(source, data, done):
     return data
 
 
-@pytest.fixture(autouse=True)
-def deadline(request):
-    """Ends a case that runs too long, naming it."""
-    def expire(*_):
-        raise TimeoutError(f"{request.node.name} still runs after {DEADLINE} s")
-    signal.signal(signal.SIGALRM, expire)
-    signal.alarm(DEADLINE)
-    yield
-    signal.alarm(0)
-
-
 @pytest.fixture
 def tarvix(tmp_path):
-    tarvix = Tarvix(tmp_path)
-    yield tarvix
+    yield (tarvix := Tarvix(tmp_path))
     tarvix.end()
 
 
-@dataclass
-class Run:
-    actions: list  # the child's
-    written: bytes  # what the child writes, all of which must be echoed and logged
-    key: bytes = b"v"
-    viewers: dict = field(default_factory=lambda: {"RIVEZEVEVIVA": "log"})  # variable: tag
-    shown: str = "log"  # the tag of the viewer that shows the log, if one does
+# A row: the child's actions; what it writes, all of which must be echoed and logged; the key; the
+# viewers, as variable: tag; the tag of the viewer that shows the log, if one does.
+Run = namedtuple("Run", "actions written key viewers shown",
+                 defaults=(b"v", {"RIVEZEVEVIVA": "log"}, "log"))
 
 
-ARGS = ["--lead", "a\\b", 'q"uo te"d', '\\"x', '\\\\"y"', '""', '"in""side"', "tab\there"]
+# Any character, too: on Windows, as the utility's code page is UTF-8.
+ARGS = ["--lead", "a\\b", 'q"uo te"d', '\\"x', '\\\\"y"', '""', '"in""side"', "tab\there", "日本"]
+SPLIT = b'--lead\na\\b\nquo ted\n"x\n\\y\n\nin"side\ntab\nhere\n' + "日本\n".encode()
 RUNS = {
     "merged in write order": Run(["out:1\\n", "err:2\\n", "out:3\\r\\n"], b"1\n2\n3\r\n"),
     "zero bytes": Run(["out:a\\0b\\n"], b"a\0b\n"),
@@ -187,8 +165,7 @@ RUNS = {
     "a grandchild holds the pipe": Run(["later:late\\n", "out:early\\n"], b"early\ngot late\n"),
     "65537 bytes, then exit": Run(["bytes:65537"], pattern(65537)),
     "1 MiB, then exit": Run(["bytes:1048576"], pattern(1 << 20)),
-    "arguments split as the rules say": Run(["args", *ARGS], b'--lead\na\\b\nquo ted\n"x\n\\y\n'
-                                                             b'\nin"side\ntab\nhere\n'),
+    "arguments split as the rules say": Run(["args", *ARGS], SPLIT),
     "RIVEZEVEVIVA before EDITOR": Run(["out:x"], b"x", viewers={"RIVEZEVEVIVA": "log",
                                                                 "EDITOR": "second"}),
     "EDITOR, and V": Run(["out:x"], b"x", b"V", {"EDITOR": "log"}),
@@ -214,11 +191,10 @@ def test_output_is_echoed_and_logged_whole_the_viewer_shows_it_and_it_is_deleted
 
 
 @posix_only  # and wine takes TEMP and TMP from the registry
-@pytest.mark.parametrize("variables, first", [  # those present (TEMP only where named)
+@pytest.mark.parametrize("variables, first", [  # those present; taken whole, even when empty
     ({"TEMP": "a", "TMP": "b"}, "TEMP"), ({"TMP": "b", "TMPDIR": "c"}, "TMP"), ({}, None),
-    ({"TEMP": "", "TMP": "b"}, "TEMP"), ({"TMPDIR": "c"}, "TMPDIR"),
-    ({"TEMP": "a/"}, "TEMP"), ({"TEMP": "a b"}, "TEMP"),  # never normalised; whole to the viewer
-])
+    ({"TEMP": "", "TMP": "b"}, "TEMP"), ({"TMPDIR": "c"}, "TMPDIR"), ({"TEMP": "a/"}, "TEMP"),
+    ({"TEMP": "a b"}, "TEMP")])
 def test_the_log_is_in_the_directory_of_the_first_variable_present(tarvix, variables, first):
     env = {"TEMP": None, "RIVEZEVEVIVA": viewer("log")}
     for name, directory in variables.items():
@@ -238,11 +214,10 @@ def test_failures_are_reported_and_the_run_goes_on_and_a_log_that_fails_is_repor
         return
     out = tarvix.run(child("bytes:1000"), env={"TEMP": str(tarvix.root / "no")})[1]
     assert re.match(report("CreateFile", 2) + re.escape(pattern(1000) + CLOSING), out)
-
-    def small_files():  # a log that fills up after 100 bytes
-        signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
-        resource.setrlimit(resource.RLIMIT_FSIZE, (100, 100))
-    out = tarvix.run(child("bytes:1000"), preexec_fn=small_files)[1]
+    # A log that fills up after 100 bytes.
+    out = tarvix.run(child("bytes:1000"), preexec_fn=lambda: [
+        signal.signal(signal.SIGXFSZ, signal.SIG_IGN),
+        resource.setrlimit(resource.RLIMIT_FSIZE, (100, 100))])[1]
     assert re.match(re.escape(pattern(64)) + report("WriteFile", errno.EFBIG) +
                     re.escape(pattern(1000)[64:] + CLOSING), out)
 
@@ -250,8 +225,8 @@ def test_failures_are_reported_and_the_run_goes_on_and_a_log_that_fails_is_repor
 def test_usage_and_texts_from_the_message_library_without_which_nothing_starts(tarvix):
     code, out, *_ = tarvix.run([])
     usage = out.split(echoed(b"\n"))[:-1]
-    assert code == 1 and len(usage) == 8 and usage[1] == b"Usage: tarvix <program> [arguments...]"
-    assert all(0 < len(line) <= 79 for line in usage) and not tarvix.logs()
+    assert code == 1 and usage[1] == b"Usage: tarvix <program> [arguments...]" and not tarvix.logs()
+    assert len(usage) == 8 and all(0 < len(line) <= 79 for line in usage)
     tarvix.copy(tarvix.program.name, LONG_TEXTS)  # too long a first text, no second
     assert tarvix.run([])[1] == echoed(b"1234567890" * 7 + b"123456789\n\nthree" + b"\n" * 6)
     # Only the library beside the utility is ever taken: not one where it runs, nor one on PATH.
@@ -260,21 +235,19 @@ def test_usage_and_texts_from_the_message_library_without_which_nothing_starts(t
                                     env={"PATH": f"{tarvix.root}{os.pathsep}{os.environ['PATH']}"})
     assert code == 1 and out == b"" and not tarvix.logs()
     # No message boxes on POSIX: a line on standard error; wine without a display shows none.
-    assert err == (b"" if WINDOWS else
-                   b"Tarvix error: Cannot find tarvmsg.cat. Tarvix will now terminate\n")
+    assert err == b"" if WINDOWS else err.startswith(b"Tarvix error: Cannot find tarvmsg.cat.")
 
 
 # wine reports the version an AppDefaults key names: win95 and win98 are platform 1, win31 is 0.
 @windows_only
-@pytest.mark.parametrize("version, runs", [("win95", True), ("win98", True), ("win31", False)])
-def test_the_windows_95_and_nt_families_run_and_win32s_is_refused(tarvix, version, runs):
+@pytest.mark.parametrize("version, status", [("win95", 0), ("win98", 0), ("win31", 1)])
+def test_the_windows_95_and_nt_families_run_and_win32s_is_refused(tarvix, version, status):
     name = f"tarvix-{version}.exe"
     subprocess.run(RUNNER + ["reg", "add", rf"HKCU\Software\Wine\AppDefaults\{name}", "/v",
                              "Version", "/d", version, "/f"], check=True, capture_output=True)
     tarvix.copy(name, TARVIX.parent / LIBRARY)
     code, out, *_ = tarvix.run(child("out:started\\n"))
-    assert (code, out.startswith(echoed(b"started\n"))) == ((0, True) if runs else (1, False))
-    assert not tarvix.logs()
+    assert (code, out.startswith(echoed(b"started\n")), tarvix.logs()) == (status, not status, [])
 
 
 @posix_only
@@ -305,97 +278,44 @@ def test_output_that_cannot_be_written_loses_nothing_from_the_log(tarvix, output
         process.stdout.close()
     assert process.wait() == 0 and not tarvix.logs()
     ignored, _, written = tarvix.saw("log")[1].partition(b"\n")
-    assert written == pattern(100000)
+    assert written == pattern(100000), "the log"
     assert not int(ignored.split()[1], 16) & 1 << signal.SIGPIPE - 1, "the child ignores SIGPIPE"
 
 
 @posix_only
-def test_in_a_terminal_echoes_show_at_once_one_whole_key_needs_no_enter_and_vi_gets_the_terminal(
+def test_in_a_terminal_echoes_show_at_once_one_whole_key_answers_and_interrupts_leave_it_sound(
         tarvix):
-    (tarvix.root / "vi").write_text(f'#!/bin/sh\nexec "{CHILD}" view:vi "$@"\n')
+    # No viewer named: vi, this one, which then reads a line: an interrupt there is the viewer's.
+    (tarvix.root / "vi").write_text(f'#!/bin/sh\nexec "{CHILD}" view:vi ask: "$@"\n')
     (tarvix.root / "vi").chmod(0o755)
-    env = {"PATH": f"{tarvix.root}:{os.environ['PATH']}"}  # no viewer named: vi, this one
-    keys = {b"x": 0, b"\r": 0, b"\x1b[A": 0, b"\x1b[15~": 0, "é".encode(): 0,
-            b"\x03": -signal.SIGINT, b"v": 0}
-    for key, ending in keys.items():
-        code, screen, restored, left = tarvix.in_terminal(
-            child("ask:name?\\s"), [(b"name? ", b"bob\n"), (KEYS, key)], env)
+    env = {"PATH": f"{tarvix.root}:{os.environ['PATH']}"}
+    viewing = [(b"descriptors", b"\x03")]
+    for key in b"x", b"\r", b"\x1b[A", b"\x1b[15~", "é".encode(), b"\x03", b"v":
+        steps = [(b"name? ", b"bob\n"), (KEYS, key), *(viewing if key == b"v" else [])]
+        code, screen, restored, left = tarvix.in_terminal(child("ask:name?\\s"), steps, env)
         shown = (b"name? bob\ngot bob\n" + CLOSING).replace(b"\n", b"\r\n")
-        assert code == ending and screen.startswith(shown), f"{key}: the key not shown"
+        assert code == (-signal.SIGINT if key == b"\x03" else 0), f"{key}: the status"
+        assert screen.startswith(shown), f"{key}: the echo at once, the key not shown"
         assert restored and left == b"", f"{key}: every setting back, nothing of the key left"
-    assert len(tarvix.logs()) == 1, "only the interrupted run leaves its log"
+    assert len(tarvix.logs()) == 1, "only the run interrupted at the prompt leaves its log"
     said, log = tarvix.saw("vi")  # with the terminal as its standard handles, and nothing else
     assert log == b"name? got bob\n" and said.group(3, 4) == (b"yes", b"3")
     # Enter, typed while the program still runs, does not answer the prompt.
-    tarvix.in_terminal(child("out:busy", "sleep:500"), [(b"busy", b"\r"), (KEYS, b"v")], env)
+    tarvix.in_terminal(child("out:busy", "sleep:500"), [(b"busy", b"\r"), (KEYS, b"v"), *viewing],
+                       env)
     assert tarvix.saw("vi")[1] == b"busy"
-
-
-@posix_only
-def test_an_interrupt_ignored_at_start_stays_ignored_and_one_in_the_viewer_is_the_viewers(
-        tarvix):
-    ignoring = lambda: signal.signal(signal.SIGINT, signal.SIG_IGN)
+    # An interrupt ignored when the utility starts stays ignored, by the program too.
     code, screen, *_ = tarvix.in_terminal(child("sigign"), [(KEYS, b"\x03"), (KEYS, b"x")],
-                                          preexec=ignoring)
-    assert code == 0 and int(screen.split()[1], 16) & 1 << signal.SIGINT - 1, "the child's too"
-    env = {"RIVEZEVEVIVA": f"{CHILD} out:viewing ask:"}  # dies of the interrupt
-    code = tarvix.in_terminal(child("out:x"), [(KEYS, b"v"), (b"viewing", b"\x03")], env)[0]
-    assert code == 0 and not tarvix.logs(), "waited for the viewer, log deleted"
+                                          preexec=lambda: signal.signal(signal.SIGINT,
+                                                                        signal.SIG_IGN))
+    assert code == 0 and int(screen.split()[1], 16) & 1 << signal.SIGINT - 1
 
 
 @posix_only
 def test_stopped_at_the_prompt_and_continued_it_asks_again_and_one_key_answers(tarvix):
     shell = ["bash", "--norc", "--noprofile", "--noediting", "-i"]
-    shown = lambda text, times: lambda screen: screen.count(text) >= times
     steps = [(b"$ ", f"{TARVIX} {CHILD} out:x\n".encode()), (KEYS, b"\x1a"),
-             (b"Stopped", b"fg\n"), (shown(PROMPT, 2), b""), (KEYS, b"x"),
-             (shown(b"$ ", 3), b"echo status:$?\n"), (shown(b"status:", 2), b"exit\n")]
+             (b"Stopped", b"fg\n"), (PROMPT, b""), (KEYS, b"x"), (b"$ ", b"echo status:$?\n"),
+             (b"$ ", b"exit\n")]
     code, screen, _, left = tarvix.in_terminal([], steps, {"PS1": "$ "}, program=shell)
     assert b"status:0" in screen and left == b""
-
-
-@windows_only
-def test_any_character_reaches_the_child_the_log_and_the_viewer(tarvix):
-    words = ["café", "日本語", "Ωmega"]
-    folder = tarvix.temp / "临时"  # as Windows names a profile's folder in Chinese
-    folder.mkdir()
-    set_temp = lambda path: subprocess.run(RUNNER + ["reg", "add", r"HKCU\Environment", "/v",
-                                                     "TEMP", "/d", native(path), "/f"])
-    set_temp(folder)
-    try:
-        echo = tarvix.run(child("args", *words), b"v", {"RIVEZEVEVIVA": viewer("log")})[3]
-    finally:
-        set_temp(tarvix.temp)
-    written = "".join(word + "\n" for word in words).encode()
-    said, log = tarvix.saw("log")
-    assert echo == echoed(written) and log == written and not any(folder.iterdir())
-    assert said[2].decode().startswith(native(folder))
-
-
-@windows_only  # on POSIX the child's descriptors are listed above
-def test_a_child_learns_that_nobody_reads_once_the_utility_is_gone(tarvix):
-    process = tarvix.start(child("out:started", "bytes:1000000", "view:done"),
-                           stdin=subprocess.PIPE, stdout=subprocess.PIPE)
-    read(process.stdout.fileno(), bytearray(), lambda out: b"started" in out)
-    process.kill()
-    while not (tarvix.seen / "done").exists():  # the write fails at once, or blocks for ever
-        time.sleep(0.01)
-
-
-@windows_only
-@pytest.mark.parametrize("steps, shown, log_left", [
-    ("k!", None, True),  # an interrupt at the prompt: the input's mode is put back first
-    ("\rkuv", b"x", False),  # Enter before the prompt and Up at it answer nothing
-    ("kvlk!", None, False),  # an interrupt while the viewer runs: it is the viewer's
-], ids=["interrupt at the prompt", "keys before and at the prompt", "interrupt in the viewer"])
-def test_in_a_console_only_a_key_typed_after_the_prompt_answers_and_interrupts_leave_it_sound(
-        tarvix, steps, shown, log_left):
-    driver = [*RUNNER, native(os.environ["CONSOLE_DRIVER"]), steps, native(TARVIX)]
-    env = {"RIVEZEVEVIVA": f"{native(CHILD)} keys sleep:3000 view:log" if "l" in steps else
-           viewer("log")}
-    driver += child("out:x", "sleep:1000")
-    screen = tarvix.in_terminal([], [(b" left", b"")], env, driver)[1]
-    before, after, left = re.search(rb"mode (\d+) (\d+), (\d+) left", screen).groups()
-    assert ("l" in steps or before == after) and left == b"0"
-    assert (tarvix.saw("log")[1] if shown else None) == shown
-    assert len(tarvix.logs()) == log_left
