@@ -6,7 +6,6 @@ unpacked=$(mktemp -d)
 trap 'rm -rf "$unpacked"' EXIT
 cpack -G DEB --config "$1/CPackConfig.cmake" -B "$unpacked" >/dev/null
 dpkg-deb -x "$unpacked"/tarvix_*.deb "$unpacked"
-usage=$(cd / && env -i "$unpacked/usr/bin/tarvix" || true)
-echo "$usage" | grep -qx 'Usage: tarvix <program> \[arguments...\]'
+(cd / && env -i "$unpacked/usr/bin/tarvix" || true) | grep -qx 'Usage: tarvix <program> \[arguments...\]'
 test -f "$unpacked/usr/share/man/man1/tarvix.1.gz"
 test -f "$unpacked/usr/share/doc/tarvix/copyright"

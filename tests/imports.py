@@ -1,8 +1,6 @@
-"""imports.py OBJDUMP WIN95_KERNEL32_EXPORTS FILE... names what Windows 95 could not load: a PE OS
-or subsystem version above 4.0, an import that its KERNEL32 does not export, or one not allowed
-below (all in Windows 95's USER32 and Windows 98's msvcrt.dll; no other DLL is allowed). What it
-cannot read fails too: a missing version, an import table it cannot parse, an executable without
-a KERNEL32 table."""
+"""imports.py OBJDUMP WIN95_KERNEL32_EXPORTS FILE... names what Windows 95 could not load: an OS or
+subsystem version above 4.0, an import its KERNEL32 lacks, or one not allowed below (in Windows
+95's USER32 and Windows 98's msvcrt.dll; no other DLL). A dump it cannot read in full fails."""
 import re, subprocess, sys
 
 objdump, kernel32, *files = sys.argv[1:]
@@ -17,11 +15,8 @@ for file in files:
     dump = subprocess.run([objdump, "-p", file], capture_output=True, text=True, check=True).stdout
     versions = {kind: (int(major), int(minor)) for kind, major, minor in
                 re.findall(r"Major(\w+)Version\s+(\d+)\nMinor\1Version\s+(\d+)", dump)}
-    for kind in ("OSystem", "Subsystem"):
-        if kind not in versions:
-            faults.append(f"{file}: no {kind} version found")
-        elif versions[kind] > (4, 0):
-            faults.append(f"{file}: {kind} version %d.%d is above 4.0" % versions[kind])
+    faults += [f"{file}: {kind} version {versions.get(kind, 'missing')}, not 4.0 or below"
+               for kind in ("OSystem", "Subsystem") if versions.get(kind, (9, 9)) > (4, 0)]
     tables = re.findall(r"\tDLL Name: (\S+)\n\tvma:.*\n((?:\t[0-9a-f]+\t.*\n)+)", dump)
     if len(tables) != dump.count("\tDLL Name: "):
         faults.append(f"{file}: an import table that could not be read")

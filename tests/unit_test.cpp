@@ -1,4 +1,4 @@
-// What no whole run on this platform shows: the Windows suffix, and a failed version query.
+// What no whole run shows: the Windows suffix, and a failed version query (wine's never fails).
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -17,7 +17,6 @@ TEST(CommandLineFor, AddsTheSuffixOnlyWithoutADotAndEndsEachElementWithOneBlank)
     EXPECT_EQ(built({"my prog", "", "\"q\""}), "my prog.exe  \"q\" ");
 }
 
-// wine runs the families for real; no version query it makes can fail.
 TEST(PlatformCheck, RefusesWhenTheVersionQueryFails) {
     EXPECT_EQ(platformRefusal(FALSE, VER_PLATFORM_WIN32_NT), IDS_VERSION_QUERY_FAILED);
 }
