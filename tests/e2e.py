@@ -113,11 +113,11 @@ class Tarvix:
         process = self.start(args, env, program, stdin=terminal, stdout=terminal, stderr=terminal,
                              preexec_fn=lambda: [signal.signal(signal.SIGINT, signal.SIG_DFL),
                                                  preexec(), fcntl.ioctl(0, termios.TIOCSCTTY, 0)])
-        screen, keys = bytearray(), termios.ICANON | termios.ECHO
+        keys_read = lambda: not termios.tcgetattr(master)[3] & (termios.ICANON | termios.ECHO)
+        screen = bytearray()
         for until, typed in steps:
-            shown, since = lambda: not termios.tcgetattr(master)[3] & keys, len(screen)
-            if until is not KEYS:
-                shown = lambda: until in screen[since:]
+            since = len(screen)
+            shown = keys_read if until is KEYS else lambda: until in screen[since:]
             read(master, screen, lambda _: shown() or process.poll() is not None)
             os.write(master, typed)
         read(master, screen, lambda _: process.poll() is not None)
