@@ -1,7 +1,6 @@
-#include <cstdio>
-
 #include "capture/capture_run.h"
 #include "diagnostics/report_failure.h"
+#include "interaction/output.h"
 
 namespace {
 // Small, so that each piece of output is logged and shown as soon as it arrives.
@@ -14,6 +13,8 @@ constexpr int kMaxFailedReads = 16;
 // is every byte read, zero bytes included, whether or not the log took them. The log is a
 // convenience and the echo the job: a log that was never created is not written, and one that
 // fails a write is reported once and written no more, so that reports do not cut into the echo.
+// Once nobody reads the echo (the reader of our output has gone, as `| head` does), the run is
+// over: closing the read end tells the child that nobody reads, as a pipeline expects.
 void CaptureRun::pumpOutput() {
     char chunk[kPumpChunkBytes];
     bool logging = logFile != INVALID_HANDLE_VALUE;
@@ -33,7 +34,7 @@ void CaptureRun::pumpOutput() {
             logging = WriteFile(logFile, chunk, count, &written, nullptr);
             reportFailure(logging, "WriteFile");
         }
-        std::fwrite(chunk, 1, count, stdout);
+        if (!writeOutput(chunk, count)) break;
     }
     CloseHandle(logFile);
     CloseHandle(pipeRead);

@@ -4,6 +4,7 @@
 
 #include "interaction/key.h"
 #include "interaction/messages.h"
+#include "interaction/output.h"
 
 bool askToViewLog() {
     MessageBuffer prompt;
@@ -13,7 +14,8 @@ bool askToViewLog() {
     do {
         std::printf("%s\n", prompt);
         // Seen before we wait, and before anything the viewer writes, even when output is a pipe.
-        std::fflush(stdout);
+        // Nobody sees a prompt whose reader has gone (nor any echo since): no key is waited for.
+        if (!flushOutput()) return false;
     } while (!readKey(key));  // stopped at the prompt and continued: it is shown again
     return key == 'v' || key == 'V';
 }

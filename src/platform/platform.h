@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include <cstdlib>
+
 namespace platform {
 inline constexpr char kExecutableSuffix[] = ".exe";
 inline constexpr char kPathSeparator[] = "\\";
@@ -17,6 +19,14 @@ inline constexpr char kDefaultViewer[] = "notepad";
 inline constexpr char kMessageLibraryFile[] = "tarvmsg.dll";
 
 inline void prepareProcess() {}
+
+// Whether the runtime's last failed write found nobody reading: Windows fails a write to a pipe
+// whose reader has closed it with ERROR_NO_DATA, ERROR_BROKEN_PIPE or, under wine,
+// ERROR_PIPE_NOT_CONNECTED; msvcrt maps none of them to EPIPE, but keeps the code in _doserrno.
+inline bool writeFoundNoReader() {
+    return _doserrno == ERROR_NO_DATA || _doserrno == ERROR_BROKEN_PIPE ||
+           _doserrno == ERROR_PIPE_NOT_CONNECTED;
+}
 }  // namespace platform
 
 #else
@@ -39,6 +49,11 @@ inline constexpr char kMessageLibraryFile[] = "tarvmsg.cat";
 //  - SIGPIPE is ignored, so that a reader closing our output early cannot kill the utility
 //    before it has deleted its log. Children still start with the default disposition.
 void prepareProcess();
+
+// Whether the runtime's last failed write found nobody reading (EPIPE, as SIGPIPE is ignored).
+inline bool writeFoundNoReader() {
+    return errno == EPIPE;
+}
 }  // namespace platform
 
 #endif
