@@ -6,7 +6,9 @@
 #include "interaction/messages.h"
 #include "interaction/output.h"
 
+// Nobody sees a prompt whose reader has gone: then no key is waited for.
 bool askToViewLog() {
+    if (nobodyReads()) return false;
     MessageBuffer prompt;
     loadMessage(messageLibrary, IDS_VIEW_PROMPT, prompt);
     std::printf("\n\n\n");
@@ -14,7 +16,6 @@ bool askToViewLog() {
     do {
         std::printf("%s\n", prompt);
         // Seen before we wait, and before anything the viewer writes, even when output is a pipe.
-        // Nobody sees a prompt whose reader has gone (nor any echo since): no key is waited for.
         if (!flushOutput()) return false;
     } while (!readKey(key));  // stopped at the prompt and continued: it is shown again
     return key == 'v' || key == 'V';

@@ -7,9 +7,14 @@
 namespace {
 constexpr std::size_t kOutputBufferBytes = 4096;
 
+bool readerGone = false;
+
 // A write that failed for another reason (a full disk behind a redirection, say) changes nothing.
+// Once one has found no reader, the output is not tried again: after a failed write the runtime's
+// stream may take more and even flush "successfully" (msvcrt does), writing nothing.
 bool checked(bool written) {
-    return written || !platform::writeFoundNoReader();
+    if (!written && platform::writeFoundNoReader()) readerGone = true;
+    return !readerGone;
 }
 }  // namespace
 
@@ -26,4 +31,8 @@ bool writeOutput(const char* bytes, std::size_t count) {
 
 bool flushOutput() {
     return checked(std::fflush(stdout) == 0);
+}
+
+bool nobodyReads() {
+    return readerGone;
 }

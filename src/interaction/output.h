@@ -9,7 +9,9 @@
 // Each echo reaches a console at once, since a child's prompt without a line end must show
 // before the child waits for input; redirected output is written 4096 bytes at a time.
 void setUpOutput();
-// Writes the bytes as they are. Returns false when the write found that nobody reads the output.
+// Writes the bytes as they are. Returns false once nobody reads the output.
 bool writeOutput(const char* bytes, std::size_t count);
-// Writes out what the stream holds. Returns false when the write found that nobody reads it.
+// Writes out what the stream holds. Returns false once nobody reads the output.
 bool flushOutput();
+// Whether a write has found that nobody reads the output any more.
+bool nobodyReads();
