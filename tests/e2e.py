@@ -193,8 +193,8 @@ def test_output_is_echoed_and_logged_whole_the_viewer_shows_it_and_it_is_deleted
 @posix_only  # and wine takes TEMP and TMP from the registry
 @pytest.mark.parametrize("variables, first", [  # those present; taken whole, even when empty
     ({"TEMP": "a", "TMP": "b"}, "TEMP"), ({"TMP": "b", "TMPDIR": "c"}, "TMP"), ({}, None),
-    ({"TEMP": "", "TMP": "b"}, "TEMP"), ({"TMPDIR": "c"}, "TMPDIR"), ({"TEMP": "a/"}, "TEMP"),
-    ({"TEMP": "a b"}, "TEMP")])
+    ({"TEMP": "", "TMP": "b"}, "TEMP"), ({"TMPDIR": "c"}, "TMPDIR"), ({"TEMP": 'a"/'}, "TEMP"),
+    ({"TEMP": 'a "b\\" c'}, "TEMP")])
 def test_the_log_is_in_the_directory_of_the_first_variable_present(tarvix, variables, first):
     env = {"TEMP": None, "RIVEZEVEVIVA": viewer("log")}
     for name, directory in variables.items():
@@ -320,11 +320,21 @@ def test_in_a_terminal_echoes_show_at_once_one_whole_key_answers_and_interrupts_
     assert code == 0 and int(screen.split()[1], 16) & 1 << signal.SIGINT - 1, "the program's too"
 
 
+# dash, unlike bash, leaves a stopped job's terminal as the job left it.
 @posix_only
-def test_stopped_at_the_prompt_and_continued_it_asks_again_and_one_key_answers(tarvix):
-    shell = ["bash", "--norc", "--noprofile", "--noediting", "-i"]
-    steps = [(b"$ ", f"{TARVIX} {CHILD} out:x\n".encode()), (KEYS, b"\x1a"),
-             (b"Stopped", b"fg\n"), (PROMPT, b""), (KEYS, b"x"), (b"$ ", b"echo status:$?\n"),
-             (b"$ ", b"exit\n")]
-    code, screen, _, left = tarvix.in_terminal([], steps, {"PS1": "$ "}, program=shell)
+@pytest.mark.parametrize("shell", [["bash", "--norc", "--noprofile", "--noediting", "-i"],
+                                   ["dash", "-i"]], ids=["bash", "dash"])
+def test_stopped_or_in_the_background_it_asks_again_once_continued_and_ends_on_a_signal(
+        tarvix, shell):
+    run = f"{TARVIX} {CHILD} out:x".encode()
+    steps = [(b"$ ", b"stty -g\n"), (b"$ ", run + b"\n"), (KEYS, b"\x1a"),
+             (b"Stopped", b"stty -g; fg\n"), (PROMPT, b""), (KEYS, b"x"),
+             (b"$ ", run + b" &\n"),
+             (PROMPT, b'until jobs >"$JOBS"; grep -q Stopped "$JOBS"; do :; done; fg\n'), (PROMPT, b""), (KEYS, b"x"),
+             (b"$ ", b"echo status:$?\n"), (b"$ ", run + b"\n"), (KEYS, b"\x1a"),
+             (b"Stopped", b"kill %1; kill -CONT %1; until ! jobs %1; do :; done >/dev/null 2>&1; echo end''ed\n"),
+             (b"ended", b"exit\n")]
+    code, screen, _, left = tarvix.in_terminal([], steps, {"PS1": "$ ", "JOBS": str(tarvix.root / "jobs")}, program=shell)
+    settings = re.findall(rb"[0-9a-f]+(?::[0-9a-f]+){20,}", screen)  # stty -g's, twice
+    assert len(settings) == 2 and settings[0] == settings[1], "the terminal while stopped"
     assert b"status:0" in screen and left == b""

@@ -1,7 +1,6 @@
 #include "interaction/key.h"
 
 #include "diagnostics/report_failure.h"
-#include "platform/platform.h"
 
 namespace {
 // The input and the mode it had, for the control handler to put back.
@@ -16,21 +15,42 @@ BOOL WINAPI restoreModeAndEnd(DWORD) {
 }
 
 // Only a key typed after the prompt answers it: what was typed before (Enter, pressed while the
-// program ran) is discarded. Redirected input is no console and keeps every byte.
-void enterKeyMode(bool console) {
-    if (!console) return;
-    reportFailure(SetConsoleCtrlHandler(restoreModeAndEnd, TRUE), "SetConsoleCtrlHandler");
-    reportFailure(FlushConsoleInputBuffer(keyInput), "FlushConsoleInputBuffer");
+// program ran) is discarded, and so is the rest of the key (an escape sequence, the other bytes
+// of a character), so that nothing of it reaches the next reader. Redirected input is no console
+// and keeps every byte.
+void discardTyped(BOOL console) {
+    if (console) reportFailure(FlushConsoleInputBuffer(keyInput), "FlushConsoleInputBuffer");
 }
 
-// The rest of the key (an escape sequence, the other bytes of a character) is discarded too, so
-// that nothing of it reaches the next reader.
-void leaveKeyMode(bool console) {
-    if (!console) return;
-    reportFailure(FlushConsoleInputBuffer(keyInput), "FlushConsoleInputBuffer");
-    reportFailure(SetConsoleCtrlHandler(restoreModeAndEnd, FALSE), "SetConsoleCtrlHandler");
+// Returns false when a stop abandoned the key; the terminal is then as it was, and stays so.
+bool readInKeyMode(char& key, BOOL console) {
+    // Before the change, so that a key typed as soon as the mode allows it is kept.
+    discardTyped(console);
+    const BOOL set = SetConsoleMode(keyInput, savedMode & ~(ENABLE_LINE_INPUT | ENABLE_ECHO_INPUT));
+    if (!set && GetLastError() == ERROR_OPERATION_ABORTED) return false;
+    reportFailure(set, "SetConsoleMode");
+    DWORD count = 0;
+    BOOL read;
+    KeyRead came;
+    do {
+        read = ReadFile(keyInput, &key, 1, &count, nullptr);
+        came = console ? judgeConsoleRead(read, count, GetLastError(), platform::kStopsAbandonReads)
+                       : KeyRead::Done;
+    } while (came == KeyRead::ReadAgain);
+    if (came == KeyRead::AskAgain) return false;
+    reportFailure(read, "ReadFile");
+    if (!read || count != 1) key = '\0';
+    discardTyped(console);
+    reportFailure(SetConsoleMode(keyInput, savedMode), "SetConsoleMode");
+    return true;
 }
 }  // namespace
+
+KeyRead judgeConsoleRead(BOOL read, DWORD count, DWORD error, bool stopsAbandonReads) {
+    const bool aborted = !read && error == ERROR_OPERATION_ABORTED;
+    if (stopsAbandonReads) return aborted ? KeyRead::AskAgain : KeyRead::Done;
+    return aborted || (read && count == 0) ? KeyRead::ReadAgain : KeyRead::Done;
+}
 
 // Each step runs even when the one before failed: on redirected input the mode calls fail and
 // are reported, and the byte is taken from the input as it comes.
@@ -40,15 +60,12 @@ bool readKey(char& key) {
     const BOOL console = GetConsoleMode(keyInput, &savedMode);
     // Spelt as the utility has always reported it; scripts that read the reports know it so.
     reportFailure(console, "GetconsoleMode");
-    enterKeyMode(console);
-    reportFailure(SetConsoleMode(keyInput, savedMode & ~(ENABLE_LINE_INPUT | ENABLE_ECHO_INPUT)),
-                  "SetConsoleMode");
-    DWORD count = 0;
-    const BOOL read = ReadFile(keyInput, &key, 1, &count, nullptr);
-    const bool abandoned = !read && GetLastError() == ERROR_OPERATION_ABORTED;
-    if (!abandoned) reportFailure(read, "ReadFile");
-    reportFailure(SetConsoleMode(keyInput, savedMode), "SetConsoleMode");
-    leaveKeyMode(console);
-    if (!read || count != 1) key = '\0';
-    return !abandoned;
+    if (console) {
+        reportFailure(SetConsoleCtrlHandler(restoreModeAndEnd, TRUE), "SetConsoleCtrlHandler");
+    }
+    const bool answered = readInKeyMode(key, console);
+    if (console) {
+        reportFailure(SetConsoleCtrlHandler(restoreModeAndEnd, FALSE), "SetConsoleCtrlHandler");
+    }
+    return answered;
 }

@@ -20,6 +20,9 @@ inline constexpr char kMessageLibraryFile[] = "tarvmsg.dll";
 
 inline void prepareProcess() {}
 
+// An aborted console read is an interrupt here: Windows has no job control.
+inline constexpr bool kStopsAbandonReads = false;
+
 // Whether the runtime's last failed write found nobody reading: Windows fails a write to a pipe
 // whose reader has closed it with ERROR_NO_DATA, ERROR_BROKEN_PIPE or, under wine,
 // ERROR_PIPE_NOT_CONNECTED; msvcrt maps none of them to EPIPE, but keeps the code in _doserrno.
@@ -47,8 +50,12 @@ inline constexpr char kMessageLibraryFile[] = "tarvmsg.cat";
 //  - a closed standard descriptor is opened on /dev/null, since the log or a pipe end would
 //    otherwise take its number and our own output would be written into it;
 //  - SIGPIPE is ignored, so that a reader closing our output early cannot kill the utility
-//    before it has deleted its log. Children still start with the default disposition.
+//    before it has deleted its log. Children still start with the default disposition;
+//  - continues are noted, so that a read of the terminal learns that the process was stopped.
 void prepareProcess();
+
+// A stop (job control) abandons a read of the terminal with ERROR_OPERATION_ABORTED.
+inline constexpr bool kStopsAbandonReads = true;
 
 // Whether the runtime's last failed write found nobody reading (EPIPE, as SIGPIPE is ignored).
 inline bool writeFoundNoReader() {

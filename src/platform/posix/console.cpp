@@ -1,34 +1,33 @@
+#include <poll.h>
 #include <signal.h>
 #include <termios.h>
+#include <unistd.h>
 
 #include <cerrno>
-#include <iterator>
 
 #include "platform/posix/handles.h"
 
 // Console modes over termios: line input is canonical input, echo input is echo and processed
 // input is the signal keys. A descriptor that is no terminal fails with ENOTTY, as a handle that
-// is no console fails on Windows. Console control handlers over signals.
+// is no console fails on Windows.
 //
-// sigaction is not checked here: it fails only for a signal number that is not valid or cannot
-// be caught, and these are constants that are neither.
+// Job control, which Windows lacks. A terminal is its foreground's: from the background, reading
+// it or changing its mode stops the process group first, as the system stops any program that
+// does (SIGTTIN, SIGTTOU). Once the process has been stopped and continued since the mode was
+// last asked for, a read or a first change fails with ERROR_OPERATION_ABORTED, with the terminal
+// as it was before the change: what the caller read of it may have been another's, and what it
+// showed the reader may have scrolled away. While the mode is changed, the stop key's SIGTSTP is
+// blocked but while a read waits; then the terminal is put back and the process stops. Putting
+// the terminal back or discarding its input is done only while it is ours, and never stops: a
+// control routine may do either.
 namespace {
-// The terminal as it was before the layer changed it. Every mode is applied to these settings, so
+// The terminal whose mode we changed, and its settings before: every mode is applied to them, so
 // setting the mode read back restores every setting.
 int changedTerminal = -1;
 termios original;
 struct sigaction actionBeforeStop;
-volatile sig_atomic_t readAbandoned = 0;
-
-struct ControlSignal {
-    int number;
-    DWORD event;
-};
-constexpr ControlSignal kControlSignals[] = {
-    {SIGINT, CTRL_C_EVENT}, {SIGQUIT, CTRL_BREAK_EVENT},
-    {SIGHUP, CTRL_CLOSE_EVENT}, {SIGTERM, CTRL_CLOSE_EVENT}};
-PHANDLER_ROUTINE controlRoutine = nullptr;
-struct sigaction actionsBeforeRoutine[std::size(kControlSignals)];
+volatile sig_atomic_t stopAsked = 0;
+volatile sig_atomic_t continued = 0;
 
 DWORD modeOf(const termios& settings) {
     return (settings.c_lflag & ICANON ? ENABLE_LINE_INPUT : 0) |
@@ -53,64 +52,98 @@ termios withMode(const termios& base, DWORD mode) {
     return settings;
 }
 
-// Handles a signal, unless it is ignored: then it stays so, as the user (nohup, a shell's
-// background job) asked.
-void handle(int number, void (*handler)(int), struct sigaction& previous) {
-    sigaction(number, nullptr, &previous);
-    if (previous.sa_handler == SIG_IGN) return;
-    struct sigaction action {};
-    action.sa_handler = handler;
-    sigemptyset(&action.sa_mask);
-    sigaction(number, &action, nullptr);
+void onStopKey(int) {
+    stopAsked = 1;
 }
 
-// The shell gets the terminal back as it was, and we stop; once continued, the read that was
-// waiting is abandoned, so that the reader sets its mode again.
-void onStop(int) {
-    const int error = errno;
-    tcsetattr(changedTerminal, TCSANOW, &original);
-    struct sigaction ours;
-    sigaction(SIGTSTP, nullptr, &ours);
-    signal(SIGTSTP, SIG_DFL);
-    raise(SIGTSTP);
+void onContinue(int) {
+    continued = 1;
+}
+
+void blockStops(int how) {
     sigset_t stop;
     sigemptyset(&stop);
     sigaddset(&stop, SIGTSTP);
-    sigprocmask(SIG_UNBLOCK, &stop, nullptr);  // the stop takes effect here
-    sigaction(SIGTSTP, &ours, nullptr);
-    readAbandoned = 1;
-    errno = error;
+    sigprocmask(how, &stop, nullptr);
 }
 
-void onControlSignal(int number) {
+// A terminal that is not our controlling one has no foreground of ours to wait for.
+bool ours(int fd) {
+    const pid_t foreground = tcgetpgrp(fd);
+    return foreground < 0 || foreground == getpgrp();
+}
+
+// 0 once the terminal is ours to use, stopping the process group until it is, with the signal
+// the system would send; ECANCELED when the process has been stopped and continued since the mode
+// was last asked for; EIO when it cannot be stopped (an orphaned group, an ignored signal, a
+// control routine), as the system's own read then fails.
+int claim(int fd, int signal) {
+    if (!ours(fd) && !posix::inControlRoutine()) kill(0, signal);
+    if (!ours(fd)) return EIO;
+    return continued ? ECANCELED : 0;
+}
+
+// Applies the settings only while the terminal is ours. SIGTTOU is blocked meanwhile, so that a
+// shell that takes the terminal between the question and the change cannot stop us halfway; in
+// the background nothing is done, as the stop (or the shell) has put the terminal back.
+bool setWhileOurs(int fd, const termios& settings) {
+    sigset_t output;
+    sigset_t before;
+    sigemptyset(&output);
+    sigaddset(&output, SIGTTOU);
+    sigprocmask(SIG_BLOCK, &output, &before);
+    const bool set = !ours(fd) || tcsetattr(fd, TCSANOW, &settings) == 0;
     const int error = errno;
-    for (const ControlSignal& control : kControlSignals) {
-        if (control.number == number && controlRoutine && controlRoutine(control.event)) {
-            errno = error;
-            return;
-        }
-    }
-    signal(number, SIG_DFL);
-    raise(number);  // delivered, with its default action, once this handler returns
+    sigprocmask(SIG_SETMASK, &before, nullptr);
+    errno = error;
+    return set;
 }
 
 void watchStops(int fd) {
-    if (changedTerminal >= 0) return;
     changedTerminal = fd;
-    handle(SIGTSTP, onStop, actionBeforeStop);
+    stopAsked = 0;
+    posix::handleUnlessIgnored(SIGTSTP, onStopKey, 0, actionBeforeStop);
+    blockStops(SIG_BLOCK);
 }
 
-void unwatchStops() {
-    if (changedTerminal < 0) return;
+// The change is over: the terminal as it was, stops as they were.
+bool endChange() {
+    const bool set = setWhileOurs(changedTerminal, original);
     sigaction(SIGTSTP, &actionBeforeStop, nullptr);
+    blockStops(SIG_UNBLOCK);
     changedTerminal = -1;
+    return set;
+}
+
+// Waits for input on the changed terminal with SIGTSTP let through only while waiting, in one
+// step with the wait, so that no stop finds us between setting the mode and reading.
+int awaitKeyInput(int fd) {
+    sigset_t waiting;
+    sigprocmask(SIG_SETMASK, nullptr, &waiting);
+    sigdelset(&waiting, SIGTSTP);
+    pollfd input{fd, POLLIN, 0};
+    while (!stopAsked && !continued) {
+        if (ppoll(&input, 1, nullptr, &waiting) > 0) return 0;
+        if (errno != EINTR) return errno;
+    }
+    endChange();
+    if (stopAsked) raise(SIGTSTP);  // the stop the key asked for, now at its default
+    return ECANCELED;
 }
 }  // namespace
 
-bool posix::takeAbandonedRead() {
-    const bool abandoned = readAbandoned;
-    readAbandoned = 0;
-    return abandoned;
+void posix::watchContinues() {
+    struct sigaction previous;
+    // Restarting, so that no other call learns of the stop; the terminal's calls ask the flag.
+    handleUnlessIgnored(SIGCONT, onContinue, SA_RESTART, previous);
+}
+
+int posix::awaitTerminalInput(int fd) {
+    if (const int error = claim(fd, SIGTTIN)) {
+        if (fd == changedTerminal) endChange();
+        return error;
+    }
+    return fd == changedTerminal ? awaitKeyInput(fd) : 0;
 }
 
 BOOL GetConsoleMode(HANDLE console, LPDWORD mode) {
@@ -119,39 +152,35 @@ BOOL GetConsoleMode(HANDLE console, LPDWORD mode) {
     termios settings;
     if (tcgetattr(fd, &settings) != 0) return FALSE;
     *mode = modeOf(settings);
+    continued = 0;
     return TRUE;
 }
 
 BOOL SetConsoleMode(HANDLE console, DWORD mode) {
     const int fd = posix::descriptorOf(console);
     if (fd < 0) return posix::fail(EBADF);
+    if (fd == changedTerminal) {
+        if (mode == modeOf(original)) return endChange();
+        return setWhileOurs(fd, withMode(original, mode));
+    }
     termios current;
     if (tcgetattr(fd, &current) != 0) return FALSE;
-    if (changedTerminal != fd) original = current;
-    const bool changes = mode != modeOf(original);
+    if (mode == modeOf(current)) return TRUE;
+    if (const int error = claim(fd, SIGTTOU)) return posix::fail(error);
+    // As the shell gave it to us, now that it is ours.
+    if (tcgetattr(fd, &original) != 0) return FALSE;
     // Watched before the change, so that no stop finds the terminal changed and unwatched.
-    if (changes) watchStops(fd);
-    const termios settings = withMode(original, mode);
-    if (tcsetattr(fd, TCSANOW, &settings) != 0) return FALSE;
-    if (!changes) unwatchStops();
-    return TRUE;
+    watchStops(fd);
+    if (setWhileOurs(fd, withMode(original, mode))) return TRUE;
+    const int error = errno;
+    endChange();
+    return posix::fail(error);
 }
 
+// What was typed is the foreground's: discarded only while the terminal is ours.
 BOOL FlushConsoleInputBuffer(HANDLE console) {
     const int fd = posix::descriptorOf(console);
     if (fd < 0) return posix::fail(EBADF);
-    return tcflush(fd, TCIFLUSH) == 0;
-}
-
-BOOL SetConsoleCtrlHandler(PHANDLER_ROUTINE routine, BOOL add) {
-    if (!routine || controlRoutine != (add ? nullptr : routine)) return posix::fail(EINVAL);
-    if (add) controlRoutine = routine;
-    for (std::size_t i = 0; i < std::size(kControlSignals); ++i) {
-        if (add)
-            handle(kControlSignals[i].number, onControlSignal, actionsBeforeRoutine[i]);
-        else
-            sigaction(kControlSignals[i].number, &actionsBeforeRoutine[i], nullptr);
-    }
-    if (!add) controlRoutine = nullptr;
-    return TRUE;
+    if (!isatty(fd)) return FALSE;
+    return !ours(fd) || tcflush(fd, TCIFLUSH) == 0;
 }

@@ -2,6 +2,7 @@
 // them. Zero has no kind and INVALID_HANDLE_VALUE has kind 7, so neither is ever a real handle.
 #pragma once
 
+#include <signal.h>
 #include <sys/types.h>
 
 #include "platform/posix/win32.h"
@@ -25,8 +26,16 @@ pid_t processOf(HANDLE handle);
 // Sets the last error and returns FALSE, for the layer's failure paths.
 BOOL fail(int error);
 
-// Whether a stop has abandoned the read that was waiting; asking clears it.
-bool takeAbandonedRead();
+// Job control on terminals (console.cpp). Notes continues, for the terminal's calls to ask.
+void watchContinues();
+// 0 when a read of the terminal may go on, else the error it fails with.
+int awaitTerminalInput(int fd);
+
+// Signals (control_handlers.cpp). Handles the signal with flags, unless it is ignored; previous
+// gets its action before.
+void handleUnlessIgnored(int number, void (*handler)(int), int flags, struct sigaction& previous);
+// Whether a console control routine is running: nothing it calls may stop the process.
+bool inControlRoutine();
 
 // The standard-handle table's entry for descriptor 0, 1 or 2.
 HANDLE standardHandle(int fd);

@@ -152,11 +152,13 @@ BOOL SetStdHandle(DWORD stdHandle, HANDLE handle);
 
 BOOL GetConsoleMode(HANDLE console, LPDWORD mode);
 // Setting the mode read back restores the terminal exactly as it was. Job control, which Windows
-// lacks: while the mode is changed, a stop puts the terminal back as it was first, and a read that
-// the stop interrupted fails with ERROR_OPERATION_ABORTED once the process is continued, so that
-// the caller can set its mode again and show what the reader is asked.
+// lacks: from the background, a first change (or a read of the terminal) stops the process until
+// it is continued in the foreground; a stop puts the terminal back as it was. Once the process
+// has been stopped and continued since the mode was last asked for, a first change or a read
+// fails with ERROR_OPERATION_ABORTED, the terminal as it was before the change: the caller asks
+// for the mode again, sets it again and shows again what the reader is asked.
 BOOL SetConsoleMode(HANDLE console, DWORD mode);
-// Discards what was typed and not yet read.
+// Discards what was typed and not yet read, while the terminal is in the foreground.
 BOOL FlushConsoleInputBuffer(HANDLE console);
 // One routine at a time. It is called on the signal; when it returns FALSE the signal takes its
 // default action, as Windows' default handler ends the process. A signal that was ignored when
