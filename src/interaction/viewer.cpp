@@ -3,6 +3,7 @@
 #include <string>
 
 #include "capture/capture_run.h"
+#include "capture/command_line.h"
 #include "capture/process.h"
 #include "diagnostics/report_failure.h"
 
@@ -15,12 +16,6 @@ std::string viewer() {
     return platform::kDefaultViewer;
 }
 
-// The path as one word of a command line: quoted when it holds a blank or a tab, since a
-// temporary directory may well hold one and the viewer would get the path in pieces.
-std::string asOneWord(const std::string& path) {
-    return path.find_first_of(" \t") == std::string::npos ? path : "\"" + path + "\"";
-}
-
 // While the viewer runs, the interrupt and quit keys are its own: we go on waiting, so that the
 // log is deleted after it, as programs that wait for an editor do.
 BOOL WINAPI keepWaiting(DWORD event) {
@@ -31,8 +26,8 @@ BOOL WINAPI keepWaiting(DWORD event) {
 // The viewer gets the standard output and error the utility was started with, so that it shares
 // the console or the redirected output, and inherits nothing else: the pipe ends are closed by
 // now and the log never was inheritable. Its command line is split like the child's, with no
-// length limit of our own; the viewer's value is not quoted, so that it may carry arguments of
-// its own.
+// length limit of our own. The path is one word of it, whole whatever its directory holds; the
+// viewer's value is not quoted, so that it may carry arguments of its own.
 void CaptureRun::viewLog() {
     // The viewer writes to our standard output too; what we wrote comes first.
     std::fflush(stdout);
