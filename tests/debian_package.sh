@@ -1,6 +1,6 @@
 #!/bin/sh
 # debian_package.sh BUILD_DIR: the Debian package installs a utility that finds its catalog from
-# any directory, its manual page and its copyright.
+# any directory, its manual page, its copyright and a bash completion that completes.
 set -eu
 unpacked=$(mktemp -d)
 trap 'rm -rf "$unpacked"' EXIT
@@ -9,3 +9,4 @@ dpkg-deb -x "$unpacked"/tarvix_*.deb "$unpacked"
 (cd / && env -i "$unpacked/usr/bin/tarvix" || true) | grep -qx 'Usage: tarvix <program> \[arguments...\]'
 test -f "$unpacked/usr/share/man/man1/tarvix.1.gz"
 test -f "$unpacked/usr/share/doc/tarvix/copyright"
+"$(dirname "$0")/completion.sh" "$unpacked/usr/share/bash-completion/completions/tarvix"
