@@ -5,17 +5,11 @@
 namespace {
 // Small, so that each piece of output is logged and shown as soon as it arrives.
 constexpr DWORD kPumpChunkBytes = 64;
-// Reads that keep failing (a pipe that was never made, say) end the pump as its end would.
+// Reads of a pipe that keep failing end the pump as its end would.
 constexpr int kMaxFailedReads = 16;
-}  // namespace
 
-// Copies the pipe into the log and onto standard output until every writer is gone. The echo
-// is every byte read, zero bytes included, whether or not the log took them. The log is a
-// convenience and the echo the job: a log that was never created is not written, and one that
-// fails a write is reported once and written no more, so that reports do not cut into the echo.
-// Once nobody reads the echo (the reader of our output has gone, as `| head` does), the run is
-// over: closing the read end tells the child that nobody reads, as a pipeline expects.
-void CaptureRun::pumpOutput() {
+// Copies until every writer is gone, or until nobody reads the echo.
+void copyPipe(HANDLE pipeRead, HANDLE logFile) {
     char chunk[kPumpChunkBytes];
     bool logging = logFile != INVALID_HANDLE_VALUE;
     for (int failedReads = 0; failedReads < kMaxFailedReads;) {
@@ -36,6 +30,19 @@ void CaptureRun::pumpOutput() {
         }
         if (!writeOutput(chunk, count)) break;
     }
+}
+}  // namespace
+
+// Copies the pipe into the log and onto standard output until every writer is gone. The echo
+// is every byte read, zero bytes included, whether or not the log took them. The log is a
+// convenience and the echo the job: a log that was never created is not written, and one that
+// fails a write is reported once and written no more, so that reports do not cut into the echo.
+// Once nobody reads the echo (the reader of our output has gone, as `| head` does), the run is
+// over: closing the read end tells the child that nobody reads, as a pipeline expects.
+// With no pipe there is nothing to copy: CreatePipe's failure, the one that matters, has been
+// reported, and the program writes nowhere.
+void CaptureRun::pumpOutput() {
+    if (pipeRead) copyPipe(pipeRead, logFile);
     CloseHandle(logFile);
     CloseHandle(pipeRead);
 }

@@ -51,7 +51,8 @@ inline constexpr char kMessageLibraryFile[] = "tarvmsg.cat";
 //    otherwise take its number and our own output would be written into it;
 //  - SIGPIPE is ignored, so that a reader closing our output early cannot kill the utility
 //    before it has deleted its log. Children still start with the default disposition;
-//  - continues are noted, so that a read of the terminal learns that the process was stopped.
+//  - continues are noted, so that a read of the terminal learns that the process was stopped;
+//  - a child whose handle is closed is reaped once it has ended.
 void prepareProcess();
 
 // A stop (job control) abandons a read of the terminal with ERROR_OPERATION_ABORTED.

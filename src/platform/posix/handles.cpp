@@ -49,8 +49,9 @@ BOOL CloseHandle(HANDLE object) {
         // Not retried on EINTR: on Linux the descriptor is released whatever close returns.
         return close(posix::descriptorOf(object)) == 0;
     case posix::HandleKind::Process:
+        posix::releaseProcess(posix::processOf(object));
+        return TRUE;
     case posix::HandleKind::Thread:
-        // Only a name for the process; releasing it leaves the process alone.
         return TRUE;
     }
     return posix::fail(EBADF);

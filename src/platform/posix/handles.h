@@ -31,6 +31,11 @@ void watchContinues();
 // 0 when a read of the terminal may go on, else the error it fails with.
 int awaitTerminalInput(int fd);
 
+// Processes (process.cpp). Reaps each released process once it has ended.
+void watchChildren();
+// The process's handle is closed: it is reaped once it has ended, never waited for.
+void releaseProcess(pid_t pid);
+
 // Signals (control_handlers.cpp). Handles the signal with flags, unless it is ignored; previous
 // gets its action before.
 void handleUnlessIgnored(int number, void (*handler)(int), int flags, struct sigaction& previous);

@@ -74,9 +74,14 @@ public:
     }
 
 private:
-    // The child's standard descriptor slot is fd, or closed when fd is none.
+    // The child's standard descriptor slot is fd. With none (no pipe could be made), it is
+    // /dev/null, as a closed one would be the first file the child opens, and its output would go
+    // there; on Windows a missing handle only makes writes fail.
     int place(int fd, int slot) {
-        if (fd < 0) return posix_spawn_file_actions_addclose(&actions_, slot);
+        if (fd < 0) {
+            return posix_spawn_file_actions_addopen(&actions_, slot, "/dev/null",
+                                                    slot == 0 ? O_RDONLY : O_WRONLY, 0);
+        }
         lifted_[slot] = fcntl(fd, F_DUPFD_CLOEXEC, 3);
         if (lifted_[slot] < 0) return errno;
         return posix_spawn_file_actions_adddup2(&actions_, lifted_[slot], slot);
@@ -86,7 +91,48 @@ private:
     posix_spawnattr_t attributes_;
     int lifted_[3] = {-1, -1, -1};
 };
+
+// Processes whose handles were closed. Each is reaped once it has ended, as Windows frees a
+// process that has ended and whose last handle is closed, and none is ever waited for. Only the
+// program's handle is closed; the few slots serve anyway, and a process that finds none free is
+// left to init.
+volatile pid_t released[4];
+
+// Clears the slot of a process reaped now, or by the system (SIGCHLD ignored) before.
+void reapReleased(int) {
+    const int error = errno;
+    for (volatile pid_t& pid : released) {
+        if (pid > 0 && waitpid(pid, nullptr, WNOHANG) != 0) pid = 0;
+    }
+    errno = error;
+}
+
+void blockChildSignals(int how) {
+    sigset_t child;
+    sigemptyset(&child);
+    sigaddset(&child, SIGCHLD);
+    sigprocmask(how, &child, nullptr);
+}
 }  // namespace
+
+void posix::watchChildren() {
+    struct sigaction previous;
+    // Restarting, so that no other call learns of it. Left ignored when it was: the system then
+    // reaps every child at once, and the children inherit it ignored.
+    handleUnlessIgnored(SIGCHLD, reapReleased, SA_RESTART | SA_NOCLDSTOP, previous);
+}
+
+void posix::releaseProcess(pid_t pid) {
+    blockChildSignals(SIG_BLOCK);
+    for (volatile pid_t& slot : released) {
+        if (slot == 0) {
+            slot = pid;
+            break;
+        }
+    }
+    reapReleased(0);  // it may have ended already
+    blockChildSignals(SIG_UNBLOCK);
+}
 
 HANDLE GetCurrentProcess() {
     return posix::makeHandle(posix::HandleKind::Process, getpid());
@@ -129,7 +175,9 @@ BOOL CreateProcessA(LPCSTR applicationName, LPSTR commandLine,
     return TRUE;
 }
 
-// Only waiting without a time limit is supported, and a process can be waited for once.
+// Only waiting without a time limit is supported, and a process can be waited for once. One that
+// is no child of ours any more has been reaped by the system, as SIGCHLD was ignored: it has
+// ended.
 DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
     const pid_t pid = posix::processOf(handle);
     if (pid <= 0 || milliseconds != INFINITE) {
@@ -139,5 +187,5 @@ DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
     pid_t waited;
     do waited = waitpid(pid, nullptr, 0);
     while (waited < 0 && errno == EINTR);
-    return waited == pid ? WAIT_OBJECT_0 : WAIT_FAILED;
+    return waited == pid || errno == ECHILD ? WAIT_OBJECT_0 : WAIT_FAILED;
 }

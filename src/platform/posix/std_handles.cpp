@@ -59,5 +59,6 @@ void prepareProcess() {
     // signal fails only for a signal number that is not valid or cannot be caught.
     sigpipeIgnored = signal(SIGPIPE, SIG_IGN) == SIG_IGN;
     posix::watchContinues();
+    posix::watchChildren();
 }
 }  // namespace platform
