@@ -37,15 +37,31 @@ void CaptureRun::createOutputPipe() {
     reportFailure(SetStdHandle(STD_ERROR_HANDLE, errorWrite), "SetStdHandle");
 }
 
-// The child inherits the pipe's write ends as its standard output and error. Once it has its
+namespace {
+// Whether children inherit the handle. Windows passes every inheritable handle on, whatever the
+// child's standard handles are: a standard output we were given as an inheritable pipe would
+// reach the program, and anything it leaves running would hold that pipeline open. Failures are
+// not reported: Windows 95 exports the call without implementing it, and a console's handles
+// before Windows 8 are no kernel objects; neither is a pipe to hold open.
+void letChildrenInherit(HANDLE handle, bool inherit) {
+    SetHandleInformation(handle, HANDLE_FLAG_INHERIT, inherit ? HANDLE_FLAG_INHERIT : 0);
+}
+}  // namespace
+
+// The child inherits the pipe's write ends as its standard output and error, and none of the
+// output and error we were started with, which the viewer gets back later. Once it has its
 // copies, ours are closed, so that the pipe ends when the child's do. A line too long for the
 // platform fails in process creation and is reported.
 void CaptureRun::launchTarget() {
+    letChildrenInherit(originalOutput, false);
+    letChildrenInherit(originalError, false);
     PROCESS_INFORMATION child{};
     if (startProcess(commandLine, child)) {
         CloseHandle(child.hThread);
         CloseHandle(child.hProcess);
     }
+    letChildrenInherit(originalOutput, true);
+    letChildrenInherit(originalError, true);
     reportFailure(CloseHandle(pipeWrite), "CloseHandle");
     reportFailure(CloseHandle(errorWrite), "CloseHandle");
 }

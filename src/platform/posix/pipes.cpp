@@ -35,3 +35,10 @@ BOOL DuplicateHandle(HANDLE sourceProcess, HANDLE sourceHandle, HANDLE targetPro
     *targetHandle = posix::makeHandle(posix::kindOf(sourceHandle), copy);
     return TRUE;
 }
+
+BOOL SetHandleInformation(HANDLE object, DWORD mask, DWORD flags) {
+    const int fd = posix::descriptorOf(object);
+    if (fd < 0) return posix::fail(EBADF);
+    if (mask != HANDLE_FLAG_INHERIT) return posix::fail(EINVAL);
+    return fcntl(fd, F_SETFD, flags & HANDLE_FLAG_INHERIT ? 0 : FD_CLOEXEC) == 0;
+}

@@ -98,6 +98,7 @@ constexpr DWORD STD_OUTPUT_HANDLE = static_cast<DWORD>(-11);
 constexpr DWORD STD_ERROR_HANDLE = static_cast<DWORD>(-12);
 
 constexpr DWORD DUPLICATE_SAME_ACCESS = 0x2;
+constexpr DWORD HANDLE_FLAG_INHERIT = 0x1;
 
 constexpr DWORD INFINITE = 0xFFFFFFFF;
 constexpr DWORD WAIT_OBJECT_0 = 0;
@@ -146,6 +147,8 @@ BOOL CreatePipe(PHANDLE readPipe, PHANDLE writePipe, LPSECURITY_ATTRIBUTES pipeA
                 DWORD size);
 BOOL DuplicateHandle(HANDLE sourceProcess, HANDLE sourceHandle, HANDLE targetProcess,
                      LPHANDLE targetHandle, DWORD desiredAccess, BOOL inheritHandle, DWORD options);
+// Only HANDLE_FLAG_INHERIT can be set.
+BOOL SetHandleInformation(HANDLE object, DWORD mask, DWORD flags);
 
 HANDLE GetStdHandle(DWORD stdHandle);
 BOOL SetStdHandle(DWORD stdHandle, HANDLE handle);
