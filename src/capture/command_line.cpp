@@ -1,8 +1,13 @@
 #include "capture/command_line.h"
 
+// The program's name is quoted when it holds a blank or a tab: unquoted, Windows would run the
+// first word of its path, "C:\Program.exe" for "C:\Program Files\x.exe". Its start-up rules take
+// quotes alone in it, and no path holds one.
 std::string commandLineFor(int count, const char* const* args, const char* executableSuffix) {
-    std::string line = args[0];
-    if (line.find('.') == std::string::npos) line += executableSuffix;
+    std::string program = args[0];
+    if (program.find('.') == std::string::npos) program += executableSuffix;
+    const bool blanks = program.find_first_of(" \t") != std::string::npos;
+    std::string line = blanks ? '"' + program + '"' : program;
     line += ' ';
     for (int i = 1; i < count; ++i) {
         line += args[i];
