@@ -9,12 +9,15 @@
 //   ask:TEXT            write TEXT, read a line from standard input and write "got LINE"
 //   fds; sigign         (Linux) the files our descriptors are open on; the signals we ignore
 //   view:TAG            be the viewer of the log named last: write a line saying what we were
-//                       given and have, and put it and the log into $VIEWER_SEEN/TAG
+//                       given and have to standard output and error, and put it and the log
+//                       into $VIEWER_SEEN/TAG
+#include <cctype>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -72,6 +75,26 @@ void leaveBehind(const std::string& self, const std::string& text) {
                    &process);
 }
 
+// "state parent" from a /proc stat line: "pid (name) state parent ...".
+std::string stateAndParent(const std::string& stat) {
+    std::istringstream fields(stat.substr(std::min(stat.size(), stat.rfind(')') + 1)));
+    std::string state, parent;
+    fields >> state >> parent;
+    return state + " " + parent;
+}
+
+// Our parent's children that have ended and are not reaped (Linux).
+int defunctSiblings() {
+    const std::string self = stateAndParent(fileOf("/proc/self/stat"));
+    int count = 0;
+    std::error_code error;
+    for (fs::directory_iterator entry("/proc", error), end; entry != end; entry.increment(error))
+        count += std::isdigit(entry->path().filename().string()[0]) &&
+                 stateAndParent(fileOf(entry->path().string() + "/stat")) ==
+                     "Z" + self.substr(self.find(' '));
+    return count;
+}
+
 void view(const std::string& tag, const std::string& log) {
     DWORD mode = 0;
     bool terminal = true;
@@ -81,10 +104,12 @@ void view(const std::string& tag, const std::string& log) {
     const std::string said =
         "viewer " + tag + ": " + log + ", terminal " + (terminal ? "yes" : "no") + ", " +
         std::to_string(openFiles().size()) + " descriptors, mode " +
-        std::to_string(static_cast<int>(fs::status(log, error).permissions())) + "\n";
+        std::to_string(static_cast<int>(fs::status(log, error).permissions())) + ", " +
+        std::to_string(defunctSiblings()) + " defunct\n";
     std::ofstream(fs::path(std::getenv("VIEWER_SEEN")) / tag, std::ios::binary)
         << said << fileOf(log);
     write(said);
+    write(said, STD_ERROR_HANDLE);
 }
 }  // namespace
 

@@ -1,6 +1,7 @@
 """End to end: the built utility run as a user runs it, natively or under wine (TARVIX_RUNNER),
 capturing the test child (child.cpp), with a directory of its own for the log (TEMP)."""
-import errno, fcntl, os, re, resource, select, shlex, shutil, signal, subprocess, termios, tty
+import errno, fcntl, os, re, resource, select, shlex, shutil, signal, subprocess, tempfile
+import termios, tty
 from collections import namedtuple
 from pathlib import Path
 
@@ -12,7 +13,7 @@ TARVIX, CHILD, LONG_TEXTS, SOURCE = (Path(os.environ[name]) for name in
                                      ("TARVIX", "TEST_CHILD", "LONG_TEXTS", "SOURCE_DIR"))
 LIBRARY, SEPARATOR = ("tarvmsg.dll", "\\") if WINDOWS else ("tarvmsg.cat", "/")
 PROMPT = re.search(rb"^9 (.*)$", (SOURCE / "messages/tarvmsg.msg").read_bytes(), re.M)[1]
-VIEWER_LINE = rb"viewer (\w+): (.*), terminal (yes|no), (\d+) descriptors, mode (\d+)\n"
+VIEWER_LINE = rb"viewer (\w+): (.*), terminal (yes|no), (\d+) descriptors, mode (\d+), (\d+) defunct\n"
 HIDDEN = ("TEMP", "TMP", "TMPDIR", "RIVEZEVEVIVA", "EDITOR", "NLSPATH")  # unless a case sets them
 KEYS = object()  # a step's moment: when keys are read singly, without echo
 posix_only = pytest.mark.skipif(WINDOWS, reason="terminals, descriptors, links and signals")
@@ -57,6 +58,7 @@ class Tarvix:
         # wine takes TEMP from the registry, where scripts/with-wine names one for every run.
         self.temp = TARVIX.parent / "temp" if WINDOWS else root / "temp"
         self.root, self.seen, self.program, self.sessions = root, root / "seen", TARVIX, []
+        self.shared = None
         shutil.rmtree(self.temp, ignore_errors=True)
         self.temp.mkdir()
         self.seen.mkdir()
@@ -64,10 +66,16 @@ class Tarvix:
     def logs(self):
         return list(self.temp.iterdir())
 
-    def copy(self, name, library):  # from now on, run a copy beside a copy of this library
-        (self.root / "bin").mkdir()
-        self.program = shutil.copy(TARVIX, self.root / "bin" / name)
-        shutil.copy(library, self.root / "bin" / LIBRARY)
+    def copy(self, name, library, folder=None):  # from now on, run a copy beside this library
+        (folder := folder or self.root / "bin").mkdir(exist_ok=True)
+        self.program = shutil.copy(TARVIX, folder / name)
+        shutil.copy(library, folder / LIBRARY)
+
+    def as_nobody(self):  # a preexec_fn that runs a copy of the utility as nobody, not as root
+        self.shared = Path(tempfile.mkdtemp())  # where nobody may reach it, unlike root's own
+        self.shared.chmod(0o755)
+        self.copy(TARVIX.name, TARVIX.parent / LIBRARY, self.shared)
+        return lambda: os.getuid() or [os.setgroups([]), os.setgid(65534), os.setuid(65534)]
 
     def saw(self, tag):  # what the test viewer of this tag said, and the log it saw
         said, _, log = (self.seen / tag).read_bytes().partition(b"\n")
@@ -83,11 +91,19 @@ class Tarvix:
         self.sessions.append(process)
         return process
 
+    def settle(self):  # until nothing it started runs on (a zombie does not); the deadline holds
+        sessions = ",".join(str(process.pid) for process in self.sessions)
+        while subprocess.run(["pgrep", "-r", "RSD", "-s", sessions], stdout=subprocess.DEVNULL
+                             ).returncode == 0:
+            continue
+
     def end(self):  # every process of every session started, job control's groups included
         if self.sessions:
             subprocess.run(["pkill", "-KILL", "-s", ",".join(str(p.pid) for p in self.sessions)])
         for process in self.sessions:
             process.wait()
+        if self.shared:
+            shutil.rmtree(self.shared)
 
     def run(self, args, key=b"", env=None, **options):  # code, out, err, echo and what follows
         process = self.start(args, env, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
@@ -99,16 +115,24 @@ class Tarvix:
         echo, _, after = out.rpartition(CLOSING) if CLOSING in out else (out, b"", b"")
         return process.returncode, out, err, echo, after
 
-    def in_terminal(self, args, steps, env=None, program=None, preexec=lambda: None):
-        """On a pseudo-terminal whose session it leads: each step waits until its text shows after
-        what showed before (or for KEYS), then types. Gives the code, the screen, whether the
-        settings came back and what is left unread."""
+    def in_terminal(self, args, steps, env=None, program=None, preexec=lambda: None, ahead=b""):
+        """On a pseudo-terminal whose session it leads, with ahead typed before it starts: each
+        step waits until its text shows after what showed before (or for KEYS), then types. Gives
+        the code, the screen, whether the settings came back and what is left unread."""
         master, terminal = os.openpty()
+        try:
+            return self.drive(master, terminal, args, steps, env, program, preexec, ahead)
+        finally:
+            os.close(master)
+            os.close(terminal)
+
+    def drive(self, master, terminal, args, steps, env, program, preexec, ahead):
         settings = termios.tcgetattr(terminal)
         # Unlike a fresh terminal's, so that a restore that merely resets them shows.
         settings[6][termios.VMIN], settings[6][termios.VTIME] = 0, 7
         termios.tcsetattr(terminal, termios.TCSANOW, settings)
         settings = termios.tcgetattr(terminal)
+        os.write(master, ahead)
         # The interrupt as a terminal's session gets it, however the suite itself was started.
         process = self.start(args, env, program, stdin=terminal, stdout=terminal, stderr=terminal,
                              preexec_fn=lambda: [signal.signal(signal.SIGINT, signal.SIG_DFL),
@@ -125,8 +149,6 @@ class Tarvix:
         restored = termios.tcgetattr(master) == settings
         tty.setraw(terminal, termios.TCSANOW)  # not TCSAFLUSH: what is left is to be seen
         left = os.read(terminal, 100) if select.select([terminal], [], [], 0)[0] else b""
-        os.close(master)
-        os.close(terminal)
         return process.returncode, bytes(screen), restored, left
 
 
@@ -177,7 +199,7 @@ RUNS = {
 @pytest.mark.parametrize("run", RUNS.values(), ids=RUNS.keys())
 def test_output_is_echoed_and_logged_whole_the_viewer_shows_it_and_it_is_deleted(tarvix, run):
     env = {name: viewer(tag) for name, tag in run.viewers.items()}
-    code, _, _, echo, after = tarvix.run(child(*run.actions), run.key, env)
+    code, _, err, echo, after = tarvix.run(child(*run.actions), run.key, env)
     assert code == 0, "the child's status is not the utility's"
     assert echo == echoed(run.written), "the echo"
     seen = {path.name: tarvix.saw(path.name)[1] for path in tarvix.seen.iterdir()}
@@ -187,7 +209,8 @@ def test_output_is_echoed_and_logged_whole_the_viewer_shows_it_and_it_is_deleted
         said = tarvix.saw(run.shown)[0]
         assert re.fullmatch(re.escape(native(tarvix.temp) + SEPARATOR) + r"Tarvix\d+\.log",
                             said[2].decode()) and (WINDOWS or said[5] == b"%d" % 0o600)
-        assert after.endswith(said[0]), "what the viewer writes reaches our output"
+        assert after.endswith(said[0]) and err == said[0], "the viewer writes to our output, error"
+        assert WINDOWS or said[6] == b"0", "the program reaped once it has ended"
 
 
 @posix_only  # and wine takes TEMP and TMP from the registry
@@ -196,22 +219,32 @@ def test_output_is_echoed_and_logged_whole_the_viewer_shows_it_and_it_is_deleted
     ({"TEMP": "", "TMP": "b"}, "TEMP"), ({"TMPDIR": "c"}, "TMPDIR"), ({"TEMP": 'a"/'}, "TEMP"),
     ({"TEMP": 'a "b\\" c'}, "TEMP")])
 def test_the_log_is_in_the_directory_of_the_first_variable_present(tarvix, variables, first):
-    env = {"TEMP": None, "RIVEZEVEVIVA": viewer("log")}
+    env = {"TEMP": None, "RIVEZEVEVIVA": "echo"}  # the viewer says which path it was given
     for name, directory in variables.items():
         env[name] = directory and f"{tarvix.root}/{directory}"
         (tarvix.root / directory).mkdir(exist_ok=True)
-    tarvix.run(child("out:x"), b"v", env)
-    said, log = tarvix.saw("log")
     directory = env[first] + "/" if first else "/tmp/"  # with none present: /tmp
-    assert re.fullmatch(re.escape(directory) + r"Tarvix\d+\.log", said[2].decode()) and log == b"x"
+    # An empty TEMP names the root, where only root may write: there, not even root.
+    at_root = directory == "/"
+    echo, after = tarvix.run(["echo", "x"], b"v", env,
+                             preexec_fn=tarvix.as_nobody() if at_root else None)[3:]
+    assert re.fullmatch((report("CreateFile", errno.EACCES) if at_root else b"") + b"x\n", echo)
+    assert re.search(b" " + re.escape(directory.encode()) + rb"Tarvix\d+\.log\n\Z", after)
 
 
 def test_failures_are_reported_and_the_run_goes_on_and_a_log_that_fails_is_reported_once(tarvix):
-    code, out, *_ = tarvix.run(["no-such-program", "a"], b"v", {"RIVEZEVEVIVA": "no-such"})
+    path = {} if WINDOWS else {"PATH": str(tarvix.root)}  # wine itself is found on PATH
+    code, out, *_ = tarvix.run(["no-such-program", "a"], b"v", {"RIVEZEVEVIVA": "no-such", **path})
     assert code == 0 and re.fullmatch(report("CreateProcess", 2) + re.escape(CLOSING) +
                                       NOT_A_CONSOLE + report("CreateProcess", 2), out)
-    if WINDOWS:  # wine takes TEMP from the registry
-        return
+    # A program whose path holds a blank runs, not one named for the path's first word (a copy
+    # of the utility, which without its library writes nothing).
+    (tarvix.root / "my programs").mkdir()
+    program = shutil.copy(CHILD, tarvix.root / "my programs")
+    shutil.copy(TARVIX, tarvix.root / ("my.exe" if WINDOWS else "my"))
+    assert tarvix.run([native(program), "out:whole"])[3] == b"whole"
+    if WINDOWS:
+        pytest.skip("wine takes TEMP from the registry; limits are POSIX's")
     out = tarvix.run(child("bytes:1000"), env={"TEMP": str(tarvix.root / "no")})[1]
     assert re.match(report("CreateFile", 2) + re.escape(pattern(1000) + CLOSING), out)
     # A log that fills up after 100 bytes.
@@ -220,6 +253,15 @@ def test_failures_are_reported_and_the_run_goes_on_and_a_log_that_fails_is_repor
         resource.setrlimit(resource.RLIMIT_FSIZE, (100, 100))])[1]
     assert re.match(re.escape(pattern(64)) + report("WriteFile", errno.EFBIG) +
                     re.escape(pattern(1000)[64:] + CLOSING), out)
+    # No descriptors left for the pipe: its failure, then the prompt; the program's output and
+    # error are on /dev/null, not the first files it opens.
+    out = tarvix.run(child("view:nopipe"), preexec_fn=lambda: resource.setrlimit(
+        resource.RLIMIT_NOFILE, (5, 5)))[1]
+    tarvix.settle()
+    assert re.fullmatch(report("CreatePipe", errno.EMFILE) + report("DuplicateHandle", errno.EBADF)
+                        * 2 + report("CloseHandle", errno.EBADF) * 2 + re.escape(CLOSING) +
+                        NOT_A_CONSOLE, out)
+    assert tarvix.saw("nopipe")[0][4] == b"3", "the program's 0 to 2 open"
 
 
 def test_usage_and_texts_from_the_message_library_without_which_nothing_starts(tarvix):
@@ -281,23 +323,21 @@ def test_output_that_cannot_be_written_loses_nothing_from_the_log_but_a_gone_rea
         assert process.stdout.readline() == echoed(b"y\n")
         process.stdout.close()
         assert process.wait() == 0 and not tarvix.logs() and not any(tarvix.seen.iterdir())
-        while subprocess.run(["pgrep", "-r", "RSD", "-s", str(process.pid)],
-                             stdout=subprocess.DEVNULL).returncode == 0:
-            continue  # until no writer is left (a zombie writes nothing): the deadline names it
-        return
-    assert process.wait() == 0 and not tarvix.logs()
-    ignored, _, written = tarvix.saw("log")[1].partition(b"\n")
-    assert written == pattern(100000), "the log"
-    assert not int(ignored.split()[1], 16) & 1 << signal.SIGPIPE - 1, "the child ignores SIGPIPE"
+        tarvix.settle()  # no writer left
+    else:
+        assert process.wait() == 0 and not tarvix.logs()
+        ignored, _, written = tarvix.saw("log")[1].partition(b"\n")
+        assert written == pattern(100000), "the log"
+        assert not int(ignored.split()[1], 16) & 1 << signal.SIGPIPE - 1, "the child ignores SIGPIPE"
 
 
 @posix_only
 def test_in_a_terminal_echoes_show_at_once_one_whole_key_answers_and_interrupts_leave_it_sound(
         tarvix):
     # No viewer named: vi, this one, which then reads a line: an interrupt there is the viewer's.
-    (tarvix.root / "vi").write_text(f'#!/bin/sh\nexec "{CHILD}" view:vi ask: "$@"\n')
+    (tarvix.root / "vi").write_text(f'#!/bin/sh\nexec "{CHILD}" "view:$TAG" ask: "$@"\n')
     (tarvix.root / "vi").chmod(0o755)
-    env = {"PATH": f"{tarvix.root}:{os.environ['PATH']}"}
+    env = {"PATH": f"{tarvix.root}:{os.environ['PATH']}", "TAG": "key"}
     viewing = [(b"descriptors", b"\x03")]
     for key in b"x", b"\r", b"\x1b[A", b"\x1b[15~", "é".encode(), b"\x03", b"v":
         steps = [(b"name? ", b"bob\n"), (KEYS, key), *(viewing if key == b"v" else [])]
@@ -307,17 +347,22 @@ def test_in_a_terminal_echoes_show_at_once_one_whole_key_answers_and_interrupts_
         assert screen.startswith(shown), f"{key}: the echo at once, the key not shown"
         assert restored and left == b"", f"{key}: every setting back, nothing of the key left"
     assert len(tarvix.logs()) == 1, "only the run interrupted at the prompt leaves its log"
-    said, log = tarvix.saw("vi")  # with the terminal as its standard handles, and nothing else
+    said, log = tarvix.saw("key")  # with the terminal as its standard handles, and nothing else
     assert log == b"name? got bob\n" and said.group(3, 4) == (b"yes", b"3")
-    # Enter, typed while the program still runs, does not answer the prompt.
-    tarvix.in_terminal(child("out:busy", "sleep:500"), [(b"busy", b"\r"), (KEYS, b"v"), *viewing],
-                       env)
-    assert tarvix.saw("vi")[1] == b"busy"
-    # An interrupt ignored when the utility starts stays ignored, by the program too.
-    code, screen, *_ = tarvix.in_terminal(child("sigign"), [(KEYS, b"\x03"), (KEYS, b"x")],
-                                          preexec=lambda: signal.signal(signal.SIGINT,
-                                                                        signal.SIG_IGN))
-    assert code == 0 and int(screen.split()[1], 16) & 1 << signal.SIGINT - 1, "the program's too"
+    # Enter, typed before the program even starts, does not answer the prompt.
+    tarvix.in_terminal(child("out:busy"), [(KEYS, b"v"), *viewing], {**env, "TAG": "enter"},
+                       ahead=b"\r")
+    assert tarvix.saw("enter")[1] == b"busy"
+    # Signals ignored when the utility starts stay ignored, by the program too; the utility still
+    # waits for the viewer.
+    code, screen, *_ = tarvix.in_terminal(
+        child("sigign"), [(KEYS, b"\x03"), (KEYS, b"v"), (b"descriptors", b"\n")],
+        {**env, "TAG": "ignoring"},
+        preexec=lambda: [signal.signal(number, signal.SIG_IGN) for number in (signal.SIGINT,
+                                                                              signal.SIGCHLD)])
+    ignored = int(screen.split()[1], 16)
+    assert code == 0 and b"occured" not in screen and tarvix.saw("ignoring")[1].startswith(b"Sig")
+    assert ignored & 1 << signal.SIGINT - 1 and ignored & 1 << signal.SIGCHLD - 1, "the program's"
 
 
 # dash, unlike bash, leaves a stopped job's terminal as the job left it.
