@@ -3,6 +3,9 @@
 // layer in posix/. The few things that differ in kind live in namespace platform.
 #pragma once
 
+#include <string>
+#include <vector>
+
 #ifdef _WIN32
 
 #include <windows.h>
@@ -30,6 +33,9 @@ inline bool writeFoundNoReader() {
     return _doserrno == ERROR_NO_DATA || _doserrno == ERROR_BROKEN_PIPE ||
            _doserrno == ERROR_PIPE_NOT_CONNECTED;
 }
+
+// The text, from the program's code page, in the console's output code page (code_pages.cpp).
+std::string inConsoleCodePage(const std::string& text);
 }  // namespace platform
 
 #else
@@ -52,7 +58,9 @@ inline constexpr char kMessageLibraryFile[] = "tarvmsg.cat";
 //  - SIGPIPE is ignored, so that a reader closing our output early cannot kill the utility
 //    before it has deleted its log. Children still start with the default disposition;
 //  - continues are noted, so that a read of the terminal learns that the process was stopped;
-//  - a child whose handle is closed is reaped once it has ended.
+//  - a child whose handle is closed is reaped once it has ended;
+//  - the locale is the environment's, for the language and character set of the texts and the
+//    system's error texts; the environment itself is left as it is, for the child.
 void prepareProcess();
 
 // A stop (job control) abandons a read of the terminal with ERROR_OPERATION_ABORTED.
@@ -62,6 +70,21 @@ inline constexpr bool kStopsAbandonReads = true;
 inline bool writeFoundNoReader() {
     return errno == EPIPE;
 }
+
+// A terminal shows the locale's character set, which the texts are in already.
+inline std::string inConsoleCodePage(const std::string& text) {
+    return text;
+}
 }  // namespace platform
 
 #endif
+
+namespace platform {
+// The libraries that translate the message library into the user's language, best first, by
+// their full paths: in folders beside the utility (directory, which ends in a separator), or
+// where the system keeps them.
+std::vector<std::string> translations(const std::string& directory);
+// Whether the library's texts, ids 1 to lastId, all come out whole in the program's character
+// set: a language it cannot hold is not shown at all, rather than as question marks.
+bool showsWhole(HMODULE library, UINT lastId);
+}  // namespace platform

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <clocale>
 
 #include "platform/posix/handles.h"
 
@@ -60,5 +61,7 @@ void prepareProcess() {
     sigpipeIgnored = signal(SIGPIPE, SIG_IGN) == SIG_IGN;
     posix::watchContinues();
     posix::watchChildren();
+    // Fails only for a locale that is not there: then C's, English, as before.
+    std::setlocale(LC_ALL, "");
 }
 }  // namespace platform

@@ -184,6 +184,7 @@ BOOL GetVersionExA(LPOSVERSIONINFOA versionInformation);
 // Only the running program's own file can be named: module is null.
 DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size);
 HMODULE LoadLibraryA(LPCSTR libraryName);
+BOOL FreeLibrary(HMODULE module);
 int LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int bufferMax);
 // There is no message box: the caption and text go to standard error.
 int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
