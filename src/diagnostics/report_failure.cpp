@@ -1,7 +1,6 @@
 #include "diagnostics/report_failure.h"
 
-#include <cstdio>
-
+#include "interaction/output.h"
 #include "platform/platform.h"
 
 namespace {
@@ -15,9 +14,9 @@ int reportFailure(int ok, const char* operation) {
     // utility's established one: its users and their scripts know it, so it stays as it is. The
     // build maps the source path to one relative to the project, so no path of the build machine
     // ends up in the binary.
-    std::printf("\nFile:%s\nError occured in %s \t\t\ton line %d\n", __FILE__, operation, __LINE__);
+    say("\nFile:%s\nError occured in %s \t\t\ton line %d\n", __FILE__, operation, __LINE__);
     char text[kReportBufferChars] = "";
     FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, code,
                    MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), text, kReportBufferChars, nullptr);
-    return std::printf("\nError:(%ld)%s ", static_cast<long>(code), text);
+    return say("\nError:(%ld)%s ", static_cast<long>(code), text);
 }

@@ -1,7 +1,5 @@
 #include "interaction/closing_prompt.h"
 
-#include <cstdio>
-
 #include "interaction/key.h"
 #include "interaction/messages.h"
 #include "interaction/output.h"
@@ -11,10 +9,10 @@ bool askToViewLog() {
     if (nobodyReads()) return false;
     MessageBuffer prompt;
     loadMessage(messageLibrary, IDS_VIEW_PROMPT, prompt);
-    std::printf("\n\n\n");
+    say("\n\n\n");
     char key;
     do {
-        std::printf("%s\n", prompt);
+        say("%s\n", prompt);
         // Seen before we wait, and before anything the viewer writes, even when output is a pipe.
         if (!flushOutput()) return false;
     } while (!readKey(key));  // stopped at the prompt and continued: it is shown again

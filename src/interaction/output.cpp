@@ -1,12 +1,16 @@
 #include "interaction/output.h"
 
+#include <cstdarg>
 #include <cstdio>
+#include <string>
 
 #include "platform/platform.h"
 
 namespace {
 constexpr std::size_t kOutputBufferBytes = 4096;
 
+// Our standard output when it is a console, else null.
+HANDLE console = nullptr;
 bool readerGone = false;
 
 // A write that failed for another reason (a full disk behind a redirection, say) changes nothing.
@@ -16,21 +20,52 @@ bool checked(bool written) {
     if (!written && platform::writeFoundNoReader()) readerGone = true;
     return !readerGone;
 }
+
+// Nobody leaves a console unread: a failed write to one changes nothing either.
+bool write(const char* bytes, std::size_t count) {
+    if (!console) return checked(std::fwrite(bytes, 1, count, stdout) == count);
+    DWORD written = 0;
+    WriteFile(console, bytes, static_cast<DWORD>(count), &written, nullptr);
+    return true;
+}
+
+std::string formatted(const char* format, va_list arguments) {
+    va_list measuring;
+    va_copy(measuring, arguments);
+    const int length = std::vsnprintf(nullptr, 0, format, measuring);
+    va_end(measuring);
+    if (length <= 0) return "";
+    std::string text(static_cast<std::size_t>(length) + 1, '\0');
+    std::vsnprintf(&text[0], text.size(), format, arguments);
+    text.pop_back();
+    return text;
+}
 }  // namespace
 
 void setUpOutput() {
+    const HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
     DWORD mode;
     // A question, not an operation: failing means the output is no console.
-    const bool console = GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode);
-    std::setvbuf(stdout, nullptr, console ? _IONBF : _IOFBF, kOutputBufferBytes);
+    if (GetConsoleMode(output, &mode)) console = output;
+    std::setvbuf(stdout, nullptr, _IOFBF, kOutputBufferBytes);
 }
 
 bool writeOutput(const char* bytes, std::size_t count) {
-    return checked(std::fwrite(bytes, 1, count, stdout) == count);
+    return write(bytes, count);
+}
+
+int say(const char* format, ...) {
+    va_list arguments;
+    va_start(arguments, format);
+    const std::string text = formatted(format, arguments);
+    va_end(arguments);
+    const std::string shown = console ? platform::inConsoleCodePage(text) : text;
+    write(shown.data(), shown.size());
+    return static_cast<int>(text.size());
 }
 
 bool flushOutput() {
-    return checked(std::fflush(stdout) == 0);
+    return console || checked(std::fflush(stdout) == 0);
 }
 
 bool nobodyReads() {

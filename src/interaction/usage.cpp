@@ -1,13 +1,12 @@
 #include "interaction/usage.h"
 
-#include <cstdio>
-
 #include "interaction/messages.h"
+#include "interaction/output.h"
 
 void printUsage() {
     MessageBuffer line;
     for (UINT id = IDS_USAGE_FIRST; id <= IDS_USAGE_LAST; ++id) {
         loadMessage(messageLibrary, id, line);
-        std::printf("%s\n", line);
+        say("%s\n", line);
     }
 }

@@ -1,4 +1,3 @@
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 
@@ -6,6 +5,7 @@
 #include "capture/command_line.h"
 #include "capture/process.h"
 #include "diagnostics/report_failure.h"
+#include "interaction/output.h"
 
 namespace {
 // The first of RIVEZEVEVIVA and EDITOR that is present, even when empty, else the platform's.
@@ -30,7 +30,7 @@ BOOL WINAPI keepWaiting(DWORD event) {
 // viewer's value is not quoted, so that it may carry arguments of its own.
 void CaptureRun::viewLog() {
     // The viewer writes to our standard output too; what we wrote comes first.
-    std::fflush(stdout);
+    flushOutput();
     reportFailure(SetStdHandle(STD_OUTPUT_HANDLE, originalOutput), "SetStdHandle");
     reportFailure(SetStdHandle(STD_ERROR_HANDLE, originalError), "SetStdHandle");
     reportFailure(SetConsoleCtrlHandler(keepWaiting, TRUE), "SetConsoleCtrlHandler");
