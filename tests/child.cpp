@@ -8,6 +8,7 @@
 //   sleep:MS; args      wait MS milliseconds; write each later argument on a line of its own
 //   ask:TEXT            write TEXT, read a line from standard input and write "got LINE"
 //   fds; sigign         (Linux) the files our descriptors are open on; the signals we ignore
+//   locale              the locale's variables as we got them, a line each
 //   view:TAG            be the viewer of the log named last: write a line saying what we were
 //                       given and have to standard output and error, and put it and the log
 //                       into $VIEWER_SEEN/TAG
@@ -141,6 +142,11 @@ int main(int argc, char** argv) {
         } else if (name == "sigign") {
             const std::string status = fileOf("/proc/self/status");
             write(status.substr(status.find("SigIgn:"), 24) + "\n");
+        } else if (name == "locale") {
+            for (const char* variable : {"LANG", "LC_ALL", "LC_MESSAGES", "LANGUAGE"}) {
+                const char* value = std::getenv(variable);
+                write(variable + ("=" + std::string(value ? value : "-")) + "\n");
+            }
         } else if (name == "args") {
             while (++i < argc) write(argv[i] + std::string("\n"));
         } else if (name == "view") {

@@ -1,6 +1,6 @@
 """End to end: the built utility run as a user runs it, natively or under wine (TARVIX_RUNNER),
 capturing the test child (child.cpp), with a directory of its own for the log (TEMP)."""
-import errno, fcntl, os, re, resource, select, shlex, shutil, signal, subprocess, tempfile
+import errno, fcntl, os, re, resource, select, shlex, shutil, signal, subprocess, sys, tempfile
 import termios, tty
 from collections import namedtuple
 from pathlib import Path
@@ -12,9 +12,10 @@ WINDOWS = bool(RUNNER)
 TARVIX, CHILD, LONG_TEXTS, SOURCE = (Path(os.environ[name]) for name in
                                      ("TARVIX", "TEST_CHILD", "LONG_TEXTS", "SOURCE_DIR"))
 LIBRARY, SEPARATOR = ("tarvmsg.dll", "\\") if WINDOWS else ("tarvmsg.cat", "/")
-PROMPT = re.search(rb"^9 (.*)$", (SOURCE / "messages/tarvmsg.msg").read_bytes(), re.M)[1]
-VIEWER_LINE = rb"viewer (\w+): (.*), terminal (yes|no), (\d+) descriptors, mode (\d+), (\d+) defunct\n"
-HIDDEN = ("TEMP", "TMP", "TMPDIR", "RIVEZEVEVIVA", "EDITOR", "NLSPATH")  # unless a case sets them
+VIEWER_LINE = (rb"viewer (\w+): (.*), terminal (yes|no), (\d+) descriptors, mode (\d+), "
+               rb"(\d+) defunct\n")
+HIDDEN = ("TEMP", "TMP", "TMPDIR", "RIVEZEVEVIVA", "EDITOR", "NLSPATH", "LANGUAGE", "LC_ALL",
+          "LC_MESSAGES")  # unless a case sets them
 KEYS = object()  # a step's moment: when keys are read singly, without echo
 posix_only = pytest.mark.skipif(WINDOWS, reason="terminals, descriptors, links and signals")
 windows_only = pytest.mark.skipif(not WINDOWS, reason="Windows versions, under wine")
@@ -26,6 +27,15 @@ def native(path):  # under wine the Unix root is drive Z:
 
 def echoed(data):  # as written to a redirected output: in text mode on Windows
     return data.replace(b"\n", b"\r\n") if WINDOWS else data
+
+
+def texts(language, charset="utf-8"):  # of messages/LANGUAGE.msg, by id
+    lines = (SOURCE / "messages" / f"{language}.msg").read_text(encoding="utf-8").splitlines()
+    return {int(id): text.encode(charset) for id, _, text in (line.partition(" ") for line in lines)
+            if id.isdigit()}
+
+
+PROMPT = texts("tarvmsg")[9]
 
 
 def child(*actions):
@@ -40,17 +50,30 @@ def pattern(size):
     return bytes((i * 131 + i // 256) % 256 for i in range(size))
 
 
-def report(operation, error):  # a failure report as a pattern, but for its line and system text
+def system_text(error, locale):  # strerror's in the locale that the variables name
+    if not locale:
+        return os.strerror(error).encode()
+    script = ("import locale, os, sys; locale.setlocale(locale.LC_ALL, ''); "
+              "sys.stdout.buffer.write(os.strerror(int(sys.argv[1])).encode("
+              "locale.getpreferredencoding()))")
+    return subprocess.run([sys.executable, "-c", script, str(error)], env={**os.environ, **locale},
+                          capture_output=True, check=True).stdout
+
+
+def report(operation, error, locale={}):  # a failure report as a pattern, but for its line number
     head = re.escape(echoed(f"\nFile:src/diagnostics/report_failure.cpp\nError occured in "
                             f"{operation} \t\t\ton line ".encode()))
-    text = rb"[^\n]*\n" if WINDOWS else re.escape(os.strerror(error).encode() + b"\n")
+    text = rb"[^\n]*\n" if WINDOWS else re.escape(system_text(error, locale) + b"\n")
     return head + rb"\d+" + re.escape(echoed(f"\n\nError:({error})".encode())) + text + b" "
 
 
+def not_a_console(locale={}):  # the mode query and both changes fail on redirected input
+    return b"".join(report(name, 6 if WINDOWS else 25, locale) for name in
+                    ("GetconsoleMode", "SetConsoleMode", "SetConsoleMode"))
+
+
 CLOSING = echoed(b"\n\n\n" + PROMPT + b"\n")
-# Redirected input is no console: the mode query and both changes fail.
-NOT_A_CONSOLE = b"".join(report(name, 6 if WINDOWS else 25) for name in
-                         ("GetconsoleMode", "SetConsoleMode", "SetConsoleMode"))
+NOT_A_CONSOLE = not_a_console()
 
 
 class Tarvix:
@@ -66,9 +89,9 @@ class Tarvix:
     def logs(self):
         return list(self.temp.iterdir())
 
-    def copy(self, name, library, folder=None):  # from now on, run a copy beside this library
+    def copy(self, name, library, folder=None, program=TARVIX):  # run a copy beside this library
         (folder := folder or self.root / "bin").mkdir(exist_ok=True)
-        self.program = shutil.copy(TARVIX, folder / name)
+        self.program = Path(shutil.copy(program, folder / name))
         shutil.copy(library, folder / LIBRARY)
 
     def as_nobody(self):  # a preexec_fn that runs a copy of the utility as nobody, not as root
@@ -82,8 +105,10 @@ class Tarvix:
         return re.fullmatch(VIEWER_LINE, said + b"\n"), log
 
     def start(self, args, env=None, program=None, **options):
-        """The utility (or another program) in a session of its own; a variable None is unset."""
-        given = {"TEMP": native(self.temp), "VIEWER_SEEN": native(self.seen), **(env or {})}
+        """The utility (or another program) in a session of its own; a variable None is unset. The
+        locale is English in UTF-8, in which wine also takes the arguments, unless env says."""
+        given = {"TEMP": native(self.temp), "VIEWER_SEEN": native(self.seen), "LANG": "C.UTF-8",
+                 **(env or {})}
         env = {name: value for name, value in {**os.environ, **given}.items()
                if value is not None and (name in given or name not in HIDDEN)}
         process = subprocess.Popen(program or RUNNER + [str(self.program), *args], env=env,
@@ -105,11 +130,11 @@ class Tarvix:
         if self.shared:
             shutil.rmtree(self.shared)
 
-    def run(self, args, key=b"", env=None, **options):  # code, out, err, echo and what follows
+    def run(self, args, key=b"", env=None, prompt=PROMPT, **options):  # code, out, err, echo, after
         process = self.start(args, env, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
                              stderr=subprocess.PIPE, **options)
         # The key only once the prompt is here: it must be flushed to a redirected output too.
-        out = read(process.stdout.fileno(), bytearray(), lambda out: PROMPT in out)
+        out = read(process.stdout.fileno(), bytearray(), lambda out: prompt in out)
         rest, err = process.communicate(key)
         out = bytes(out + rest)
         echo, _, after = out.rpartition(CLOSING) if CLOSING in out else (out, b"", b"")
@@ -163,6 +188,17 @@ def read(source, data, done):  # until done(data), or until every writer has clo
                 break
             data += chunk
     return data
+
+
+@pytest.fixture(scope="session")
+def locales(tmp_path_factory):  # made for the suite, used through LOCPATH: users have few
+    folder = tmp_path_factory.mktemp("locales")
+    names = ["de_DE.UTF-8", "de_AT.UTF-8", "fr_FR.UTF-8", "es_ES.UTF-8", "ja_JP.UTF-8",
+             "pt_BR.UTF-8", "de_DE.ISO-8859-1"]
+    makers = [subprocess.Popen(["localedef", "-i", name.split(".")[0], "-f", name.split(".")[1],
+                                folder / name]) for name in names]
+    assert [maker.wait() for maker in makers] == [0] * len(names)
+    return str(folder)
 
 
 @pytest.fixture
@@ -264,21 +300,77 @@ def test_failures_are_reported_and_the_run_goes_on_and_a_log_that_fails_is_repor
     assert tarvix.saw("nopipe")[0][4] == b"3", "the program's 0 to 2 open"
 
 
-def test_usage_and_texts_from_the_message_library_without_which_nothing_starts(tarvix):
-    code, out, *_ = tarvix.run([])
-    usage = out.split(echoed(b"\n"))[:-1]
-    assert code == 1 and usage[1] == b"Usage: tarvix <program> [arguments...]" and not tarvix.logs()
-    assert len(usage) == 8 and all(0 < len(line) <= 79 for line in usage)
-    tarvix.copy(tarvix.program.name, LONG_TEXTS)  # too long a first text, no second
-    assert tarvix.run([])[1] == echoed(b"1234567890" * 7 + b"123456789\n\nthree" + b"\n" * 6)
-    # Only the library beside the utility is ever taken: not one where it runs, nor one on PATH.
-    (tarvix.root / "bin" / LIBRARY).rename(tarvix.root / LIBRARY)
-    code, out, err, *_ = tarvix.run(child("out:started\\n"), cwd=tarvix.root,
-                                    env={"PATH": f"{tarvix.root}{os.pathsep}{os.environ['PATH']}"})
-    assert code == 1 and out == b"" and not tarvix.logs()
-    # No message boxes on POSIX: a line on standard error; wine without a display shows none.
-    assert err == (b"" if WINDOWS else
-                   b"Tarvix error: Cannot find tarvmsg.cat. Tarvix will now terminate\n")
+# The locale's variables, as POSIX and wine take them; the message file whose texts show then,
+# in the character set they are shown in.
+LANGUAGES = [pytest.param(*row, id=name, marks=[posix_only] * name.startswith("POSIX"))
+             for name, *row in [
+    ("C", {}, "tarvmsg", "utf-8"), ("de_DE", {"LC_ALL": "de_DE.UTF-8"}, "de", "utf-8"),
+    ("fr_FR", {"LC_ALL": "fr_FR.UTF-8"}, "fr", "utf-8"),
+    ("es_ES", {"LC_ALL": "es_ES.UTF-8"}, "es", "utf-8"),
+    ("ja_JP", {"LC_ALL": "ja_JP.UTF-8"}, "ja", "utf-8"),
+    ("de_AT as de", {"LC_ALL": "de_AT.UTF-8"}, "de", "utf-8"),
+    ("pt_BR in English", {"LC_ALL": "pt_BR.UTF-8"}, "tarvmsg", "utf-8"),
+    ("POSIX: LC_MESSAGES", {"LANG": "de_DE.UTF-8", "LC_MESSAGES": "es_ES.UTF-8"}, "es", "utf-8"),
+    ("POSIX: LANGUAGE", {"LANG": "de_DE.UTF-8", "LANGUAGE": "pt_BR:fr"}, "fr", "utf-8"),
+    ("POSIX: C, whatever LANGUAGE", {"LC_ALL": "C", "LANGUAGE": "fr"}, "tarvmsg", "utf-8"),
+    ("POSIX: Latin-1", {"LC_ALL": "de_DE.ISO-8859-1"}, "de", "latin-1"),
+    ("POSIX: Latin-1 has no ja", {"LC_ALL": "de_DE.ISO-8859-1", "LANGUAGE": "ja:fr"}, "fr",
+     "latin-1")]]
+
+
+@pytest.mark.parametrize("locale, language, charset", LANGUAGES)
+def test_usage_and_texts_in_the_users_language_from_a_library_without_which_nothing_starts(
+        tarvix, locales, locale, language, charset):
+    shown, given = texts(language, charset), {**locale, "LOCPATH": locales} if locale else {}
+    code, out, *_ = tarvix.run([], env=given)
+    assert code == 1 and out == echoed(b"".join(shown[id] + b"\n" for id in range(1, 9)))
+    # The prompt and the system's texts too; the child's bytes and locale as they were.
+    out = tarvix.run(child("out:café\\n", "locale"), b"v", {**given, "RIVEZEVEVIVA": "no-such"},
+                     shown[9])[1]
+    variables = "".join(f"{name}={({'LANG': 'C.UTF-8', **locale}).get(name, '-')}\n" for name in
+                        ("LANG", "LC_ALL", "LC_MESSAGES", "LANGUAGE"))
+    assert re.fullmatch(re.escape(echoed(f"café\n{variables}\n\n\n".encode() + shown[9] + b"\n")) +
+                        not_a_console(given) + report("CreateProcess", 2, given), out)
+    if not locale:
+        assert not tarvix.logs()
+        tarvix.copy(tarvix.program.name, LONG_TEXTS)  # too long a first text, no second
+        assert tarvix.run([])[1] == echoed(b"1234567890" * 7 + b"123456789\n\nthree" + b"\n" * 6)
+        # Only the library beside the utility is ever taken: not one where it runs, nor on PATH.
+        (tarvix.root / "bin" / LIBRARY).rename(tarvix.root / LIBRARY)
+        code, out, err, *_ = tarvix.run(child("out:started\\n"), cwd=tarvix.root, env={
+            "PATH": f"{tarvix.root}{os.pathsep}{os.environ['PATH']}"})
+        assert code == 1 and out == b"" and not tarvix.logs()
+        # No message boxes on POSIX: a line on standard error; wine without a display shows none.
+        assert err == (b"" if WINDOWS else
+                       b"Tarvix error: Cannot find tarvmsg.cat. Tarvix will now terminate\n")
+
+
+# wine's console is in the OEM code page, 850 for these locales; it writes to the terminal in the
+# locale's character set, which must exist for it, with the terminal's own sequences between.
+@windows_only
+def test_on_a_console_our_texts_are_in_its_code_page_and_the_childs_bytes_as_they_came(
+        tarvix, locales):
+    french, brazilian = ({"LC_ALL": f"{name}.UTF-8", "LOCPATH": locales}
+                         for name in ("fr_FR", "pt_BR"))
+    text = lambda screen: re.sub(rb"\x1b\[[?0-9;]*[A-Za-z]|\r", b"", screen)
+    screen = text(tarvix.in_terminal([], [], french)[1])
+    assert b"\n".join(texts("fr")[id] for id in range(1, 9)) in screen, "the usage, converted"
+    # The system's text as a redirected report has it, in the program's code page (UTF-8).
+    system = re.search(rb"Error:\(2\)([^\r]*)", tarvix.run(["no-such"], env=brazilian)[1])[1]
+    screen = text(tarvix.in_terminal(child("out:café\\n"), [(PROMPT, b"v")],
+                                     {**brazilian, "RIVEZEVEVIVA": "no-such"})[1])
+    assert b"Error:(2)" + system + b"\n" in screen, "the system's text, converted"
+    assert "caf├®\n".encode() in screen, "the child's UTF-8, as it wrote it, in code page 850"
+
+
+@windows_only  # wine makes the code page the locale's, or UTF-8 where the manifest asks
+def test_a_language_that_the_code_page_cannot_hold_is_not_shown(tarvix, locales):
+    tarvix.copy("tarvix.exe", TARVIX.parent / LIBRARY,
+                program=CHILD.parent / "tarvix_without_manifest.exe")
+    shutil.copytree(TARVIX.parent / "ja", tarvix.program.parent / "ja")
+    in_1252 = {"LANG": "de_DE.UTF-8", "LC_MESSAGES": "ja_JP.UTF-8", "LOCPATH": locales}
+    assert tarvix.run([], env=in_1252)[1].startswith(texts("tarvmsg")[1])
+    assert tarvix.run([], env={"LC_ALL": "ja_JP.UTF-8"})[1].startswith(texts("ja", "cp932")[1])
 
 
 # wine reports the version an AppDefaults key names: win95 and win98 are platform 1, win31 is 0.
@@ -328,7 +420,7 @@ def test_output_that_cannot_be_written_loses_nothing_from_the_log_but_a_gone_rea
         assert process.wait() == 0 and not tarvix.logs()
         ignored, _, written = tarvix.saw("log")[1].partition(b"\n")
         assert written == pattern(100000), "the log"
-        assert not int(ignored.split()[1], 16) & 1 << signal.SIGPIPE - 1, "the child ignores SIGPIPE"
+        assert not int(ignored.split()[1], 16) & 1 << signal.SIGPIPE - 1, "SIGPIPE ignored"
 
 
 @posix_only
@@ -375,11 +467,14 @@ def test_stopped_or_in_the_background_it_asks_again_once_continued_and_ends_on_a
     steps = [(b"$ ", b"stty -g\n"), (b"$ ", run + b"\n"), (KEYS, b"\x1a"),
              (b"Stopped", b"stty -g; fg\n"), (PROMPT, b""), (KEYS, b"x"),
              (b"$ ", run + b" &\n"),
-             (PROMPT, b'until jobs >"$JOBS"; grep -q Stopped "$JOBS"; do :; done; fg\n'), (PROMPT, b""), (KEYS, b"x"),
+             (PROMPT, b'until jobs >"$JOBS"; grep -q Stopped "$JOBS"; do :; done; fg\n'),
+             (PROMPT, b""), (KEYS, b"x"),
              (b"$ ", b"echo status:$?\n"), (b"$ ", run + b"\n"), (KEYS, b"\x1a"),
-             (b"Stopped", b"kill %1; kill -CONT %1; until ! jobs %1; do :; done >/dev/null 2>&1; echo end''ed\n"),
+             (b"Stopped", b"kill %1; kill -CONT %1; until ! jobs %1; do :; done >/dev/null 2>&1; "
+                          b"echo end''ed\n"),
              (b"ended", b"exit\n")]
-    code, screen, _, left = tarvix.in_terminal([], steps, {"PS1": "$ ", "JOBS": str(tarvix.root / "jobs")}, program=shell)
+    code, screen, _, left = tarvix.in_terminal(
+        [], steps, {"PS1": "$ ", "JOBS": str(tarvix.root / "jobs")}, program=shell)
     settings = re.findall(rb"[0-9a-f]+(?::[0-9a-f]+){20,}", screen)  # stty -g's, twice
     assert len(settings) == 2 and settings[0] == settings[1], "the terminal while stopped"
     assert b"status:0" in screen and left == b""
