@@ -325,8 +325,8 @@ def test_usage_and_texts_in_the_users_language_from_a_library_without_which_noth
     code, out, *_ = tarvix.run([], env=given)
     assert code == 1 and out == echoed(b"".join(shown[id] + b"\n" for id in range(1, 9)))
     # The prompt and the system's texts too; the child's bytes and locale as they were.
-    out = tarvix.run(child("out:café\\n", "locale"), b"v", {**given, "RIVEZEVEVIVA": "no-such"},
-                     shown[9])[1]
+    missing = {"RIVEZEVEVIVA": native(tarvix.root / "no-such")}  # whatever PATH holds
+    out = tarvix.run(child("out:café\\n", "locale"), b"v", {**given, **missing}, shown[9])[1]
     variables = "".join(f"{name}={({'LANG': 'C.UTF-8', **locale}).get(name, '-')}\n" for name in
                         ("LANG", "LC_ALL", "LC_MESSAGES", "LANGUAGE"))
     assert re.fullmatch(re.escape(echoed(f"café\n{variables}\n\n\n".encode() + shown[9] + b"\n")) +
