@@ -21,14 +21,6 @@ bool checked(bool written) {
     return !readerGone;
 }
 
-// Nobody leaves a console unread: a failed write to one changes nothing either.
-bool write(const char* bytes, std::size_t count) {
-    if (!console) return checked(std::fwrite(bytes, 1, count, stdout) == count);
-    DWORD written = 0;
-    WriteFile(console, bytes, static_cast<DWORD>(count), &written, nullptr);
-    return true;
-}
-
 std::string formatted(const char* format, va_list arguments) {
     va_list measuring;
     va_copy(measuring, arguments);
@@ -50,8 +42,12 @@ void setUpOutput() {
     std::setvbuf(stdout, nullptr, _IOFBF, kOutputBufferBytes);
 }
 
+// Nobody leaves a console unread: a failed write to one changes nothing either.
 bool writeOutput(const char* bytes, std::size_t count) {
-    return write(bytes, count);
+    if (!console) return checked(std::fwrite(bytes, 1, count, stdout) == count);
+    DWORD written = 0;
+    WriteFile(console, bytes, static_cast<DWORD>(count), &written, nullptr);
+    return true;
 }
 
 int say(const char* format, ...) {
@@ -60,7 +56,7 @@ int say(const char* format, ...) {
     const std::string text = formatted(format, arguments);
     va_end(arguments);
     const std::string shown = console ? platform::inConsoleCodePage(text) : text;
-    write(shown.data(), shown.size());
+    writeOutput(shown.data(), shown.size());
     return static_cast<int>(text.size());
 }
 

@@ -60,13 +60,6 @@ void onContinue(int) {
     continued = 1;
 }
 
-void blockStops(int how) {
-    sigset_t stop;
-    sigemptyset(&stop);
-    sigaddset(&stop, SIGTSTP);
-    sigprocmask(how, &stop, nullptr);
-}
-
 // A terminal that is not our controlling one has no foreground of ours to wait for.
 bool ours(int fd) {
     const pid_t foreground = tcgetpgrp(fd);
@@ -87,11 +80,7 @@ int claim(int fd, int signal) {
 // shell that takes the terminal between the question and the change cannot stop us halfway; in
 // the background nothing is done, as the stop (or the shell) has put the terminal back.
 bool setWhileOurs(int fd, const termios& settings) {
-    sigset_t output;
-    sigset_t before;
-    sigemptyset(&output);
-    sigaddset(&output, SIGTTOU);
-    sigprocmask(SIG_BLOCK, &output, &before);
+    const sigset_t before = posix::maskSignal(SIG_BLOCK, SIGTTOU);
     const bool set = !ours(fd) || tcsetattr(fd, TCSANOW, &settings) == 0;
     const int error = errno;
     sigprocmask(SIG_SETMASK, &before, nullptr);
@@ -103,14 +92,14 @@ void watchStops(int fd) {
     changedTerminal = fd;
     stopAsked = 0;
     posix::handleUnlessIgnored(SIGTSTP, onStopKey, 0, actionBeforeStop);
-    blockStops(SIG_BLOCK);
+    posix::maskSignal(SIG_BLOCK, SIGTSTP);
 }
 
 // The change is over: the terminal as it was, stops as they were.
 bool endChange() {
     const bool set = setWhileOurs(changedTerminal, original);
     sigaction(SIGTSTP, &actionBeforeStop, nullptr);
-    blockStops(SIG_UNBLOCK);
+    posix::maskSignal(SIG_UNBLOCK, SIGTSTP);
     changedTerminal = -1;
     return set;
 }

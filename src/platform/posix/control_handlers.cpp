@@ -53,6 +53,15 @@ bool posix::inControlRoutine() {
     return routineRunning;
 }
 
+sigset_t posix::maskSignal(int how, int number) {
+    sigset_t signal;
+    sigset_t before;
+    sigemptyset(&signal);
+    sigaddset(&signal, number);
+    sigprocmask(how, &signal, &before);
+    return before;
+}
+
 BOOL SetConsoleCtrlHandler(PHANDLER_ROUTINE routine, BOOL add) {
     if (!routine || controlRoutine != (add ? nullptr : routine)) return posix::fail(EINVAL);
     if (add) controlRoutine = routine;

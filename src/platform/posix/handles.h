@@ -31,6 +31,9 @@ void watchContinues();
 // 0 when a read of the terminal may go on, else the error it fails with.
 int awaitTerminalInput(int fd);
 
+// Languages (languages.cpp). Takes the environment's locale, where it can change a text.
+void takeLocale();
+
 // Processes (process.cpp). Reaps each released process once it has ended.
 void watchChildren();
 // The process's handle is closed: it is reaped once it has ended, never waited for.
@@ -41,6 +44,8 @@ void releaseProcess(pid_t pid);
 void handleUnlessIgnored(int number, void (*handler)(int), int flags, struct sigaction& previous);
 // Whether a console control routine is running: nothing it calls may stop the process.
 bool inControlRoutine();
+// Blocks or unblocks (how, as sigprocmask takes it) one signal; returns the mask before.
+sigset_t maskSignal(int how, int number);
 
 // The standard-handle table's entry for descriptor 0, 1 or 2.
 HANDLE standardHandle(int fd);

@@ -3,10 +3,13 @@
 // environment, which is never changed (the child and the viewer get it as it came).
 #include <clocale>
 #include <cstdlib>
+#include <cstring>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
 #include "platform/platform.h"
+#include "platform/posix/handles.h"
 
 namespace {
 // Where catalogs are, relative to the utility: beside it in a build, under share in an install;
@@ -14,13 +17,24 @@ namespace {
 constexpr const char* kPlaces[] = {"locale/", "../share/locale/"};
 constexpr char kSystemPlace[] = "/usr/share/locale/";
 
+// Whether the locale of messages that setlocale would take from the environment (LC_ALL,
+// LC_MESSAGES, LANG) is C's, or POSIX's, or C.UTF-8's: English, whatever LANGUAGE says.
+bool localeIsC() {
+    for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        const char* name = std::getenv(variable);
+        if (!name || !*name) continue;
+        return std::strcmp(name, "POSIX") == 0 || std::strcmp(name, "C") == 0 ||
+               std::strncmp(name, "C.", 2) == 0;
+    }
+    return true;
+}
+
 // The locale names to try, best first: LANGUAGE's list, as gettext takes it, else the locale of
-// messages that setlocale found (LC_ALL, LC_MESSAGES, LANG). The C and POSIX locales are English.
+// messages that setlocale found.
 std::vector<std::string> localeNames() {
     const char* messages = std::setlocale(LC_MESSAGES, nullptr);
-    const std::string locale = messages ? messages : "C";
-    const std::string language = locale.substr(0, locale.find('.'));
-    if (language == "C" || language == "POSIX") return {};
+    if (localeIsC() || !messages) return {};
+    const std::string locale = messages;
     const char* list = std::getenv("LANGUAGE");
     std::string names = list && *list ? list : locale;
     std::vector<std::string> found;
@@ -39,6 +53,15 @@ std::vector<std::string> languagesOf(const std::string& name) {
     return {language, language.substr(0, country)};
 }
 }  // namespace
+
+// Setting a locale costs a start-up some files, so it is set only where it can change a text, and
+// only the two categories that matter: the texts' language and their character set. Either fails
+// only for a locale that is not there, which then is C's: English.
+void posix::takeLocale() {
+    if (localeIsC()) return;
+    std::setlocale(LC_CTYPE, "");
+    std::setlocale(LC_MESSAGES, "");
+}
 
 std::vector<std::string> platform::translations(const std::string& directory) {
     std::vector<std::string> catalogs;

@@ -106,13 +106,6 @@ void reapReleased(int) {
     }
     errno = error;
 }
-
-void blockChildSignals(int how) {
-    sigset_t child;
-    sigemptyset(&child);
-    sigaddset(&child, SIGCHLD);
-    sigprocmask(how, &child, nullptr);
-}
 }  // namespace
 
 void posix::watchChildren() {
@@ -123,7 +116,7 @@ void posix::watchChildren() {
 }
 
 void posix::releaseProcess(pid_t pid) {
-    blockChildSignals(SIG_BLOCK);
+    posix::maskSignal(SIG_BLOCK, SIGCHLD);
     for (volatile pid_t& slot : released) {
         if (slot == 0) {
             slot = pid;
@@ -131,7 +124,7 @@ void posix::releaseProcess(pid_t pid) {
         }
     }
     reapReleased(0);  // it may have ended already
-    blockChildSignals(SIG_UNBLOCK);
+    posix::maskSignal(SIG_UNBLOCK, SIGCHLD);
 }
 
 HANDLE GetCurrentProcess() {

@@ -3,36 +3,11 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <clocale>
-#include <cstdlib>
-#include <cstring>
-#include <initializer_list>
 
 #include "platform/posix/handles.h"
 
 namespace {
 bool sigpipeIgnored = false;
-
-// The locale of messages that setlocale would take from the environment. Setting a locale costs
-// a start-up some files, so it is set only where it can change a text: C's, and C.UTF-8's, are
-// English and ASCII as they stand.
-bool localeSpeaksEnglish() {
-    for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
-        const char* name = std::getenv(variable);
-        if (!name || !*name) continue;
-        return std::strcmp(name, "POSIX") == 0 || std::strcmp(name, "C") == 0 ||
-               std::strncmp(name, "C.", 2) == 0;
-    }
-    return true;
-}
-
-// The two categories that matter here: the texts' language and their character set. Either fails
-// only for a locale that is not there, which then is C's: English, as before.
-void takeLocale() {
-    if (localeSpeaksEnglish()) return;
-    std::setlocale(LC_CTYPE, "");
-    std::setlocale(LC_MESSAGES, "");
-}
 
 HANDLE* table() {
     static HANDLE handles[] = {
@@ -85,6 +60,6 @@ void prepareProcess() {
     sigpipeIgnored = signal(SIGPIPE, SIG_IGN) == SIG_IGN;
     posix::watchContinues();
     posix::watchChildren();
-    takeLocale();
+    posix::takeLocale();
 }
 }  // namespace platform
