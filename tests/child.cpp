@@ -7,7 +7,9 @@
 //   later:TEXT          leave a process behind that writes "got " and TEXT once we have exited
 //   sleep:MS; args      wait MS milliseconds; write each later argument on a line of its own
 //   ask:TEXT            write TEXT, read a line from standard input and write "got LINE"
-//   fds; sigign         (Linux) the files our descriptors are open on; the signals we ignore
+//   onint:TEXT          on an interrupt, write TEXT before it ends us
+//   fds; signals        (Linux) the files our descriptors are open on; the signals we block and
+//                       ignore
 //   locale              the locale's variables as we got them, a line each
 //   view:TAG            be the viewer of the log named last: write a line saying what we were
 //                       given and have to standard output and error, and put it and the log
@@ -96,6 +98,13 @@ int defunctSiblings() {
     return count;
 }
 
+std::string lastWords;
+
+BOOL WINAPI sayLastWords(DWORD) {
+    write(lastWords);
+    return FALSE;
+}
+
 void view(const std::string& tag, const std::string& log) {
     DWORD mode = 0;
     bool terminal = true;
@@ -139,9 +148,12 @@ int main(int argc, char** argv) {
             write("got " + std::string(line, count));
         } else if (name == "fds") {
             for (const fs::path& file : openFiles()) write(file.string() + "\n");
-        } else if (name == "sigign") {
+        } else if (name == "onint") {
+            lastWords = unescape(value);
+            SetConsoleCtrlHandler(sayLastWords, TRUE);
+        } else if (name == "signals") {
             const std::string status = fileOf("/proc/self/status");
-            write(status.substr(status.find("SigIgn:"), 24) + "\n");
+            write(status.substr(status.find("SigBlk:"), 50));
         } else if (name == "locale") {
             for (const char* variable : {"LANG", "LC_ALL", "LC_MESSAGES", "LANGUAGE"}) {
                 const char* value = std::getenv(variable);

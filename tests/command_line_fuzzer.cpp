@@ -1,6 +1,5 @@
 // Fuzzes splitting and building command lines: any line splits within bounds (the sanitizers
-// watch), and any list of words, each made one word by the splitting rules' inverse, splits back
-// unchanged.
+// watch), and any list of words made into a command line splits back unchanged.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -11,17 +10,15 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string input(reinterpret_cast<const char*>(data), size);
     posix::splitCommandLine(input);
-    // The words lie between zero bytes; the first, the program's name, is a path: not empty, and
-    // without a quote.
-    std::vector<std::string> words, quotedWords;
-    std::vector<const char*> args;
+    // The words lie between zero bytes; the first, the program's name, is a path: without a quote.
+    std::vector<std::string> words;
     for (std::size_t start = 0, end; start <= size; start = end + 1) {
         end = std::min(input.find('\0', start), size);
         words.push_back(input.substr(start, end - start));
-        quotedWords.push_back(words.size() == 1 ? words[0] : asOneWord(words.back()));
     }
-    if (words[0].empty() || words[0].find('"') != std::string::npos) return 0;
-    for (const std::string& word : quotedWords) args.push_back(word.c_str());
+    if (words[0].find('"') != std::string::npos) return 0;
+    std::vector<const char*> args;
+    for (const std::string& word : words) args.push_back(word.c_str());
     const std::string line = commandLineFor(static_cast<int>(args.size()), args.data(), "");
     if (posix::splitCommandLine(line) != words) __builtin_trap();
     return 0;

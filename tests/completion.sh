@@ -1,6 +1,6 @@
 #!/bin/bash
 # completion.sh FILE: with bash-completion and FILE loaded, bash completes a program after
-# "tarvix " and that program's own options after it.
+# "tarvix " and that program's own options after it, or tarvix's own options.
 # Not under set -eu: the completion functions are not written for it.
 . /usr/share/bash-completion/bash_completion
 . "$1"
@@ -13,3 +13,4 @@ completes() {  # completes LINE WORD: completing at the end of LINE offers WORD
 }
 completes "tarvix ech" echo
 completes "tarvix ls --al" --all
+completes "tarvix --v" --version

@@ -1,6 +1,6 @@
 """End to end: the built utility run as a user runs it, natively or under wine (TARVIX_RUNNER),
 capturing the test child (child.cpp), with a directory of its own for the log (TEMP)."""
-import errno, fcntl, os, re, resource, select, shlex, shutil, signal, subprocess, sys, tempfile
+import errno, fcntl, os, re, resource, select, shlex, shutil, signal, subprocess, sys
 import termios, tty
 from collections import namedtuple
 from pathlib import Path
@@ -14,8 +14,8 @@ TARVIX, CHILD, LONG_TEXTS, SOURCE = (Path(os.environ[name]) for name in
 LIBRARY, SEPARATOR = ("tarvmsg.dll", "\\") if WINDOWS else ("tarvmsg.cat", "/")
 VIEWER_LINE = (rb"viewer (\w+): (.*), terminal (yes|no), (\d+) descriptors, mode (\d+), "
                rb"(\d+) defunct\n")
-HIDDEN = ("TEMP", "TMP", "TMPDIR", "RIVEZEVEVIVA", "EDITOR", "NLSPATH", "LANGUAGE", "LC_ALL",
-          "LC_MESSAGES")  # unless a case sets them
+HIDDEN = ("TEMP", "TMP", "TMPDIR", "RIVEZEVEVIVA", "VISUAL", "EDITOR", "NLSPATH", "LANGUAGE",
+          "LC_ALL", "LC_MESSAGES")  # unless a case sets them
 KEYS = object()  # a step's moment: when keys are read singly, without echo
 posix_only = pytest.mark.skipif(WINDOWS, reason="terminals, descriptors, links and signals")
 windows_only = pytest.mark.skipif(not WINDOWS, reason="Windows versions, under wine")
@@ -81,7 +81,6 @@ class Tarvix:
         # wine takes TEMP from the registry, where scripts/with-wine names one for every run.
         self.temp = TARVIX.parent / "temp" if WINDOWS else root / "temp"
         self.root, self.seen, self.program, self.sessions = root, root / "seen", TARVIX, []
-        self.shared = None
         shutil.rmtree(self.temp, ignore_errors=True)
         self.temp.mkdir()
         self.seen.mkdir()
@@ -93,12 +92,6 @@ class Tarvix:
         (folder := folder or self.root / "bin").mkdir(exist_ok=True)
         self.program = Path(shutil.copy(program, folder / name))
         shutil.copy(library, folder / LIBRARY)
-
-    def as_nobody(self):  # a preexec_fn that runs a copy of the utility as nobody, not as root
-        self.shared = Path(tempfile.mkdtemp())  # where nobody may reach it, unlike root's own
-        self.shared.chmod(0o755)
-        self.copy(TARVIX.name, TARVIX.parent / LIBRARY, self.shared)
-        return lambda: os.getuid() or [os.setgroups([]), os.setgid(65534), os.setuid(65534)]
 
     def saw(self, tag):  # what the test viewer of this tag said, and the log it saw
         said, _, log = (self.seen / tag).read_bytes().partition(b"\n")
@@ -127,8 +120,6 @@ class Tarvix:
             subprocess.run(["pkill", "-KILL", "-s", ",".join(str(p.pid) for p in self.sessions)])
         for process in self.sessions:
             process.wait()
-        if self.shared:
-            shutil.rmtree(self.shared)
 
     def run(self, args, key=b"", env=None, prompt=PROMPT, **options):  # code, out, err, echo, after
         process = self.start(args, env, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
@@ -208,14 +199,13 @@ def tarvix(tmp_path):
 
 
 # A row: the child's actions; what it writes, all of which must be echoed and logged; the key; the
-# viewers, as variable: tag; the tag of the viewer that shows the log, if one does.
+# viewers, as variable: tag (empty: set empty); the tag of the viewer that shows the log, if any.
 Run = namedtuple("Run", "actions written key viewers shown",
                  defaults=(b"v", {"RIVEZEVEVIVA": "log"}, "log"))
 
 
-# Any character, too: on Windows, as the utility's code page is UTF-8.
-ARGS = ["--lead", "a\\b", 'q"uo te"d', '\\"x', '\\\\"y"', '""', '"in""side"', "tab\there", "日本"]
-SPLIT = b'--lead\na\\b\nquo ted\n"x\n\\y\n\nin"side\ntab\nhere\n' + "日本\n".encode()
+# Each exactly as given; any character, too: on Windows, as the utility's code page is UTF-8.
+ARGS = ["--lead", "a b", "", 'c"d', 'e\\"f', "tail\\", "x y\\", "\t", '"in""side"', "日本"]
 RUNS = {
     "merged in write order": Run(["out:1\\n", "err:2\\n", "out:3\\r\\n"], b"1\n2\n3\r\n"),
     "zero bytes": Run(["out:a\\0b\\n"], b"a\0b\n"),
@@ -223,10 +213,12 @@ RUNS = {
     "a grandchild holds the pipe": Run(["later:late\\n", "out:early\\n"], b"early\ngot late\n"),
     "65537 bytes, then exit": Run(["bytes:65537"], pattern(65537)),
     "1 MiB, then exit": Run(["bytes:1048576"], pattern(1 << 20)),
-    "arguments split as the rules say": Run(["args", *ARGS], SPLIT),
-    "RIVEZEVEVIVA before EDITOR": Run(["out:x"], b"x", viewers={"RIVEZEVEVIVA": "log",
-                                                                "EDITOR": "second"}),
-    "EDITOR, and V": Run(["out:x"], b"x", b"V", {"EDITOR": "log"}),
+    "arguments whole": Run(["args", *ARGS], "".join(arg + "\n" for arg in ARGS).encode()),
+    "RIVEZEVEVIVA first": Run(["out:x"], b"x", viewers={"RIVEZEVEVIVA": "log", "VISUAL": "2",
+                                                        "EDITOR": "3"}),
+    "empty is unset, VISUAL on POSIX, V": Run(["out:x"], b"x", b"V", {
+        "RIVEZEVEVIVA": "", "VISUAL": "visual", "EDITOR": "log" if WINDOWS else "editor"},
+        "log" if WINDOWS else "visual"),
     "another key": Run(["out:x"], b"x", b"x", shown=None),
     "no key": Run(["out:x"], b"x", b"", shown=None),
 }
@@ -234,7 +226,7 @@ RUNS = {
 
 @pytest.mark.parametrize("run", RUNS.values(), ids=RUNS.keys())
 def test_output_is_echoed_and_logged_whole_the_viewer_shows_it_and_it_is_deleted(tarvix, run):
-    env = {name: viewer(tag) for name, tag in run.viewers.items()}
+    env = {name: tag and viewer(tag) for name, tag in run.viewers.items()}
     code, _, err, echo, after = tarvix.run(child(*run.actions), run.key, env)
     assert code == 0, "the child's status is not the utility's"
     assert echo == echoed(run.written), "the echo"
@@ -250,21 +242,18 @@ def test_output_is_echoed_and_logged_whole_the_viewer_shows_it_and_it_is_deleted
 
 
 @posix_only  # and wine takes TEMP and TMP from the registry
-@pytest.mark.parametrize("variables, first", [  # those present; taken whole, even when empty
+@pytest.mark.parametrize("variables, first", [  # those set, whole; an empty one counts as unset
     ({"TEMP": "a", "TMP": "b"}, "TEMP"), ({"TMP": "b", "TMPDIR": "c"}, "TMP"), ({}, None),
-    ({"TEMP": "", "TMP": "b"}, "TEMP"), ({"TMPDIR": "c"}, "TMPDIR"), ({"TEMP": 'a"/'}, "TEMP"),
+    ({"TEMP": "", "TMP": "b"}, "TMP"), ({"TMPDIR": "c"}, "TMPDIR"), ({"TEMP": 'a"/'}, "TEMP"),
     ({"TEMP": 'a "b\\" c'}, "TEMP")])
-def test_the_log_is_in_the_directory_of_the_first_variable_present(tarvix, variables, first):
+def test_the_log_is_in_the_directory_of_the_first_variable_set(tarvix, variables, first):
     env = {"TEMP": None, "RIVEZEVEVIVA": "echo"}  # the viewer says which path it was given
     for name, directory in variables.items():
         env[name] = directory and f"{tarvix.root}/{directory}"
         (tarvix.root / directory).mkdir(exist_ok=True)
-    directory = env[first] + "/" if first else "/tmp/"  # with none present: /tmp
-    # An empty TEMP names the root, where only root may write: there, not even root.
-    at_root = directory == "/"
-    echo, after = tarvix.run(["echo", "x"], b"v", env,
-                             preexec_fn=tarvix.as_nobody() if at_root else None)[3:]
-    assert re.fullmatch((report("CreateFile", errno.EACCES) if at_root else b"") + b"x\n", echo)
+    directory = env[first] + "/" if first else "/tmp/"  # with none set: /tmp
+    echo, after = tarvix.run(["echo", "x"], b"v", env)[3:]
+    assert echo == b"x\n"
     assert re.search(b" " + re.escape(directory.encode()) + rb"Tarvix\d+\.log\n\Z", after)
 
 
@@ -279,10 +268,22 @@ def test_failures_are_reported_and_the_run_goes_on_and_a_log_that_fails_is_repor
     program = shutil.copy(CHILD, tarvix.root / "my programs")
     shutil.copy(TARVIX, tarvix.root / ("my.exe" if WINDOWS else "my"))
     assert tarvix.run([native(program), "out:whole"])[3] == b"whole"
+    # Arguments arrive whole: a batch file's %* is what followed it; rm removes "my file" alone.
+    if WINDOWS:
+        (tarvix.root / "all.cmd").write_text('@if "%*"=="all" echo equal\n')
+        assert tarvix.run([native(tarvix.root / "all.cmd"), "all"])[3].rstrip() == b"equal"
+    else:
+        for name in "my file", "my", "file":
+            (tarvix.root / "my programs" / name).touch()
+        tarvix.run(["rm", "my file"], cwd=tarvix.root / "my programs")
+        assert set(os.listdir(tarvix.root / "my programs")) == {Path(program).name, "file", "my"}
     if WINDOWS:
         pytest.skip("wine takes TEMP from the registry; limits are POSIX's")
-    out = tarvix.run(child("bytes:1000"), env={"TEMP": str(tarvix.root / "no")})[1]
-    assert re.match(report("CreateFile", 2) + re.escape(pattern(1000) + CLOSING), out)
+    # With no log made, no viewer is started.
+    out = tarvix.run(child("bytes:1000"), b"v", {"TEMP": str(tarvix.root / "no"),
+                                                  "RIVEZEVEVIVA": viewer("none")})[1]
+    assert re.fullmatch(report("CreateFile", 2) + re.escape(pattern(1000) + CLOSING) +
+                        NOT_A_CONSOLE, out) and not any(tarvix.seen.iterdir())
     # A log that fills up after 100 bytes.
     out = tarvix.run(child("bytes:1000"), preexec_fn=lambda: [
         signal.signal(signal.SIGXFSZ, signal.SIG_IGN),
@@ -322,8 +323,8 @@ LANGUAGES = [pytest.param(*row, id=name, marks=[posix_only] * name.startswith("P
 def test_usage_and_texts_in_the_users_language_from_a_library_without_which_nothing_starts(
         tarvix, locales, locale, language, charset):
     shown, given = texts(language, charset), {**locale, "LOCPATH": locales} if locale else {}
-    code, out, *_ = tarvix.run([], env=given)
-    assert code == 1 and out == echoed(b"".join(shown[id] + b"\n" for id in range(1, 9)))
+    code, usage, *_ = tarvix.run([], env=given)
+    assert code == 1 and usage == echoed(b"".join(shown[id] + b"\n" for id in range(1, 9)))
     # The prompt and the system's texts too; the child's bytes and locale as they were.
     missing = {"RIVEZEVEVIVA": native(tarvix.root / "no-such")}  # whatever PATH holds
     out = tarvix.run(child("out:café\\n", "locale"), b"v", {**given, **missing}, shown[9])[1]
@@ -331,8 +332,11 @@ def test_usage_and_texts_in_the_users_language_from_a_library_without_which_noth
                         ("LANG", "LC_ALL", "LC_MESSAGES", "LANGUAGE"))
     assert re.fullmatch(re.escape(echoed(f"café\n{variables}\n\n\n".encode() + shown[9] + b"\n")) +
                         not_a_console(given) + report("CreateProcess", 2, given), out)
-    if not locale:
-        assert not tarvix.logs()
+    if not locale:  # the options run nothing and make no log; only they are options
+        for option in ["--help", *["/?"] * WINDOWS]:
+            assert tarvix.run([option])[:2] == (0, usage)
+        assert re.fullmatch(rb"tarvix \d+\.\d+\.\d+\r?\n", tarvix.run(["--version"])[1])
+        assert not tarvix.logs() and b"--helpful" in tarvix.run(["echo", "--helpful"])[1]
         tarvix.copy(tarvix.program.name, LONG_TEXTS)  # too long a first text, no second
         assert tarvix.run([])[1] == echoed(b"1234567890" * 7 + b"123456789\n\nthree" + b"\n" * 6)
         # Only the library beside the utility is ever taken: not one where it runs, nor on PATH.
@@ -387,15 +391,18 @@ def test_the_windows_95_and_nt_families_run_and_win32s_is_refused(tarvix, versio
 
 @posix_only
 @pytest.mark.parametrize("plant", [os.symlink, os.link, lambda _, log: open(log, "w").close()],
-                         ids=["symbolic link", "hard link", "stale log"])
-def test_the_log_is_never_written_through_what_stands_at_its_path_and_the_child_holds_0_to_2(
-        tarvix, plant):
+                         ids=["symbolic link", "hard link", "another's log"])
+def test_the_log_is_only_ever_a_file_of_its_own_and_the_child_holds_0_to_2(tarvix, plant):
     (tarvix.root / "victim").write_bytes(b"precious")
+    names = lambda: [tarvix.temp / f"Tarvix{os.getpid()}{n}.log" for n in ("", "-1")]
     echo = tarvix.run(child("fds", "out:fresh\\n"), b"v", {"RIVEZEVEVIVA": viewer("log")},
-                      preexec_fn=lambda: plant(tarvix.root / "victim",
-                                               tarvix.temp / f"Tarvix{os.getpid()}.log"))[3]
+                      preexec_fn=lambda: [plant(tarvix.root / "victim", log) for log in names()])[3]
     assert (tarvix.root / "victim").read_bytes() == b"precious" and b"Tarvix" not in echo
-    assert tarvix.saw("log")[1] == echo and not tarvix.logs()
+    said, log = tarvix.saw("log")
+    stem = re.fullmatch(rb".*/(Tarvix\d+)-2\.log", said[2])
+    assert log == echo and stem, "the next free name"
+    assert sorted(path.name for path in tarvix.logs()) == [stem[1].decode() + end
+                                                           for end in ("-1.log", ".log")]
     held = echo.split(b"\n")[:-2]  # the input it shares, and the pipe as output and error
     assert len(held) == 3 and held[0] != held[1] == held[2], "nothing of the pipe besides"
 
@@ -407,7 +414,7 @@ def test_output_that_cannot_be_written_loses_nothing_from_the_log_but_a_gone_rea
     gone = output == "a reader of a line"
     (tarvix.root / "key").write_bytes(b"v")
     with open(tarvix.root / "key") as key, open("/dev/full", "wb") as full:
-        process = tarvix.start(child(*(["forever:y\\n"] if gone else ["sigign", "bytes:100000"])),
+        process = tarvix.start(child(*(["forever:y\\n"] if gone else ["signals", "bytes:100000"])),
                                {"RIVEZEVEVIVA": viewer("log")}, stdin=key,
                                stdout=full if output == "/dev/full" else subprocess.PIPE,
                                preexec_fn=(lambda: os.close(1)) if output == "closed" else None)
@@ -418,7 +425,7 @@ def test_output_that_cannot_be_written_loses_nothing_from_the_log_but_a_gone_rea
         tarvix.settle()  # no writer left
     else:
         assert process.wait() == 0 and not tarvix.logs()
-        ignored, _, written = tarvix.saw("log")[1].partition(b"\n")
+        _, ignored, written = tarvix.saw("log")[1].split(b"\n", 2)
         assert written == pattern(100000), "the log"
         assert not int(ignored.split()[1], 16) & 1 << signal.SIGPIPE - 1, "SIGPIPE ignored"
 
@@ -438,23 +445,32 @@ def test_in_a_terminal_echoes_show_at_once_one_whole_key_answers_and_interrupts_
         assert code == (-signal.SIGINT if key == b"\x03" else 0), f"{key}: the status"
         assert screen.startswith(shown), f"{key}: the echo at once, the key not shown"
         assert restored and left == b"", f"{key}: every setting back, nothing of the key left"
-    assert len(tarvix.logs()) == 1, "only the run interrupted at the prompt leaves its log"
+    assert not tarvix.logs(), "an interrupt at the prompt deletes the log too"
     said, log = tarvix.saw("key")  # with the terminal as its standard handles, and nothing else
     assert log == b"name? got bob\n" and said.group(3, 4) == (b"yes", b"3")
+    # An interrupt while the program runs is the program's: its last words, then the prompt.
+    code, screen, restored, _ = tarvix.in_terminal(child("onint:saved\\n", "ask:name?\\s"),
+                                                   [(b"name? ", b"\x03"), (KEYS, b"x")], env)
+    assert code == 0 and re.search(rb"saved\r\n\r\n\r\n\r\n" + re.escape(PROMPT), screen)
+    # The keyboard here, the output elsewhere: no prompt that nobody sees, no key taken.
+    code, screen, restored, left = tarvix.in_terminal([], [], program=[
+        "sh", "-c", '"$@" | cat', "sh", *RUNNER, str(TARVIX), *child("out:x")], ahead=b"k")
+    assert (code, screen.endswith(b"x"), PROMPT in screen, restored, left) == (0, 1, 0, 1, b"k")
     # Enter, typed before the program even starts, does not answer the prompt.
     tarvix.in_terminal(child("out:busy"), [(KEYS, b"v"), *viewing], {**env, "TAG": "enter"},
                        ahead=b"\r")
     assert tarvix.saw("enter")[1] == b"busy"
     # Signals ignored when the utility starts stay ignored, by the program too; the utility still
-    # waits for the viewer.
+    # waits for the viewer. The program starts with the signal mask the utility was given.
     code, screen, *_ = tarvix.in_terminal(
-        child("sigign"), [(KEYS, b"\x03"), (KEYS, b"v"), (b"descriptors", b"\n")],
-        {**env, "TAG": "ignoring"},
-        preexec=lambda: [signal.signal(number, signal.SIG_IGN) for number in (signal.SIGINT,
-                                                                              signal.SIGCHLD)])
-    ignored = int(screen.split()[1], 16)
+        child("signals"), [(KEYS, b"\x03"), (KEYS, b"v"), (b"descriptors", b"\n")],
+        {**env, "TAG": "ignoring"}, preexec=lambda: [
+            signal.pthread_sigmask(signal.SIG_BLOCK, {signal.SIGUSR1}),
+            *(signal.signal(number, signal.SIG_IGN) for number in (signal.SIGINT, signal.SIGCHLD))])
+    blocked, ignored = (int(field, 16) for field in screen.split()[1:4:2])
     assert code == 0 and b"occured" not in screen and tarvix.saw("ignoring")[1].startswith(b"Sig")
     assert ignored & 1 << signal.SIGINT - 1 and ignored & 1 << signal.SIGCHLD - 1, "the program's"
+    assert blocked == 1 << signal.SIGUSR1 - 1, "the program's mask, as the utility was given it"
 
 
 # dash, unlike bash, leaves a stopped job's terminal as the job left it.

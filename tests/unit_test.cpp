@@ -13,10 +13,10 @@ std::string built(std::vector<const char*> args) {
     return commandLineFor(static_cast<int>(args.size()), args.data(), ".exe");
 }
 
-TEST(CommandLineFor, AddsTheSuffixOnlyWithoutADotAndEndsEachElementWithOneBlank) {
-    EXPECT_EQ(built({"prog", "a", "b"}), "prog.exe a b ");
-    EXPECT_EQ(built({"..\\tools\\prog"}), "..\\tools\\prog ");
-    EXPECT_EQ(built({"my prog", "", "\"q\" r"}), "\"my prog.exe\"  \"q\" r ");
+TEST(CommandLineFor, AddsTheSuffixOnlyWithoutADotAndQuotesWhatTheRulesWouldSplit) {
+    EXPECT_EQ(built({"prog", "a", "b"}), "prog.exe a b");
+    EXPECT_EQ(built({"..\\tools\\prog"}), "..\\tools\\prog");
+    EXPECT_EQ(built({"my prog", "", "\"q\" r"}), "\"my prog.exe\" \"\" \"\\\"q\\\" r\"");
 }
 
 TEST(PlatformCheck, RefusesWhenTheVersionQueryFails) {

@@ -1,10 +1,13 @@
 #include "capture/capture_run.h"
 
 #include "capture/command_line.h"
+#include "capture/endings.h"
 
-// Only a log this run created is deleted: when the open failed, the file at that path is not ours.
+// logPath names a log only once this run has created it.
 CaptureRun::~CaptureRun() {
-    if (!logPath.empty() && logFile != INVALID_HANDLE_VALUE) DeleteFileA(logPath.c_str());
+    if (logPath.empty()) return;
+    stopDeletingLogOnEnding();
+    DeleteFileA(logPath.c_str());
 }
 
 void CaptureRun::prepare(int count, const char* const* args) {
@@ -13,9 +16,12 @@ void CaptureRun::prepare(int count, const char* const* args) {
     createOutputPipe();
 }
 
+// From before the program can be interrupted until its output has ended.
 void CaptureRun::run() {
+    leaveInterruptsToOthers();
     launchTarget();
     pumpOutput();
+    takeInterruptsBack();
 }
 
 void CaptureRun::buildCommandLine(int count, const char* const* args) {

@@ -6,7 +6,7 @@
 
 // One run of the utility: the child's command line, the log file and the pipe that carries the
 // child's standard output and error. Each handle is closed by the operation that uses it last;
-// destruction deletes the log.
+// destruction deletes the log, which any ending the utility can catch does before it.
 class CaptureRun {
 public:
     CaptureRun() = default;
@@ -17,9 +17,10 @@ public:
 
     // count is at least 1; args[0] is the target program, the rest are its arguments.
     void prepare(int count, const char* const* args);
-    // Launches the child and pumps its output; returns when the pipe's last writer is gone.
+    // Launches the child and pumps its output; returns when the pipe's last writer is gone. The
+    // interrupt and quit keys are the child's meanwhile.
     void run();
-    // Opens the log in the viewer and waits until the viewer ends.
+    // Opens the log in the viewer and waits until the viewer ends; with no log, does nothing.
     void viewLog();
 
 private:
@@ -29,6 +30,7 @@ private:
     void launchTarget();
     void pumpOutput();
 
+    // Null again once closed.
     HANDLE logFile = nullptr;
     HANDLE pipeRead = nullptr;
     HANDLE errorWrite = nullptr;
@@ -37,5 +39,6 @@ private:
     HANDLE originalOutput = nullptr;
     HANDLE originalError = nullptr;
     std::string commandLine;
+    // Set once the log is created.
     std::string logPath;
 };

@@ -1,18 +1,15 @@
 #include "capture/command_line.h"
 
-// The program's name is quoted when it holds a blank or a tab: unquoted, Windows would run the
-// first word of its path, "C:\Program.exe" for "C:\Program Files\x.exe". Its start-up rules take
-// quotes alone in it, and no path holds one.
+// The program's start-up rules give back exactly the words the utility was given. The program's
+// name is split by quotes alone, as Windows finds the program: quoted when it is empty or holds a
+// blank or a tab ("C:\Program Files\x.exe" would otherwise run "C:\Program.exe"); no path holds a
+// quote. Each argument is one word by the inverse of the rules that split arguments.
 std::string commandLineFor(int count, const char* const* args, const char* executableSuffix) {
     std::string program = args[0];
     if (program.find('.') == std::string::npos) program += executableSuffix;
-    const bool blanks = program.find_first_of(" \t") != std::string::npos;
-    std::string line = blanks ? '"' + program + '"' : program;
-    line += ' ';
-    for (int i = 1; i < count; ++i) {
-        line += args[i];
-        line += ' ';
-    }
+    const bool quoted = program.empty() || program.find_first_of(" \t") != std::string::npos;
+    std::string line = quoted ? '"' + program + '"' : program;
+    for (int i = 1; i < count; ++i) line += ' ' + asOneWord(args[i]);
     return line;
 }
 

@@ -2,9 +2,9 @@
 
 #include <string>
 
-// The child's command line: the target, with executableSuffix added when it holds no '.' and
-// quoted when it holds a blank or a tab, then each argument as it came, every element followed by
-// one blank. The arguments are not quoted.
+// The child's command line, which the child's start-up code splits back into exactly these
+// words: the target, with executableSuffix added when it holds no '.', then each argument, one
+// blank between them.
 std::string commandLineFor(int count, const char* const* args, const char* executableSuffix);
 
 // The word as one word of a command line, as the start-up code of programs splits it: quoted when

@@ -5,6 +5,7 @@
 #include "interaction/platform_check.h"
 #include "interaction/usage.h"
 
+// The first argument is a program, but for the two options: they run nothing and make no log.
 int main(int argc, char** argv) {
     platform::prepareProcess();
     if (!loadMessageLibrary()) return 1;
@@ -14,6 +15,14 @@ int main(int argc, char** argv) {
     if (argc < 2) {
         printUsage();
         return 1;
+    }
+    if (asksForHelp(argv[1])) {
+        printUsage();
+        return 0;
+    }
+    if (asksForVersion(argv[1])) {
+        printVersion();
+        return 0;
     }
     capture.prepare(argc - 1, argv + 1);
     capture.run();

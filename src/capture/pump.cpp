@@ -44,5 +44,6 @@ void copyPipe(HANDLE pipeRead, HANDLE logFile) {
 void CaptureRun::pumpOutput() {
     if (pipeRead) copyPipe(pipeRead, logFile);
     CloseHandle(logFile);
+    logFile = nullptr;
     CloseHandle(pipeRead);
 }

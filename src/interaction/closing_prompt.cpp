@@ -4,9 +4,21 @@
 #include "interaction/messages.h"
 #include "interaction/output.h"
 
-// Nobody sees a prompt whose reader has gone: then no key is waited for.
+namespace {
+// Whether the keys come from a console (a terminal) while the output goes elsewhere, into a file
+// or another program: nobody would see the prompt there, and a key pressed blind would be taken
+// from whatever reads the console next.
+bool promptUnseen() {
+    DWORD mode;
+    // A question, not an operation: failing means the input is no console.
+    return GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) && !outputIsConsole();
+}
+}  // namespace
+
+// Nobody sees a prompt whose reader has gone, or that goes where the keyboard's user does not
+// look: then no key is waited for, and the console is left as it is.
 bool askToViewLog() {
-    if (nobodyReads()) return false;
+    if (nobodyReads() || promptUnseen()) return false;
     MessageBuffer prompt;
     loadMessage(messageLibrary, IDS_VIEW_PROMPT, prompt);
     say("\n\n\n");

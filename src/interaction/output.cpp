@@ -67,3 +67,7 @@ bool flushOutput() {
 bool nobodyReads() {
     return readerGone;
 }
+
+bool outputIsConsole() {
+    return console != nullptr;
+}

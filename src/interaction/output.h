@@ -20,3 +20,5 @@ int say(const char* format, ...);
 bool flushOutput();
 // Whether a write has found that nobody reads the output any more.
 bool nobodyReads();
+// Whether the output is a console (a terminal).
+bool outputIsConsole();

@@ -1,5 +1,7 @@
 #include "interaction/usage.h"
 
+#include <cstring>
+
 #include "interaction/messages.h"
 #include "interaction/output.h"
 
@@ -9,4 +11,19 @@ void printUsage() {
         loadMessage(messageLibrary, id, line);
         say("%s\n", line);
     }
+}
+
+bool asksForHelp(const char* argument) {
+    for (const char* option : platform::kHelpOptions) {
+        if (std::strcmp(argument, option) == 0) return true;
+    }
+    return false;
+}
+
+bool asksForVersion(const char* argument) {
+    return std::strcmp(argument, "--version") == 0;
+}
+
+void printVersion() {
+    say("tarvix %s\n", TARVIX_VERSION);
 }

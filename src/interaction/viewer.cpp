@@ -3,41 +3,42 @@
 
 #include "capture/capture_run.h"
 #include "capture/command_line.h"
+#include "capture/endings.h"
 #include "capture/process.h"
 #include "diagnostics/report_failure.h"
 #include "interaction/output.h"
 
 namespace {
-// The first of RIVEZEVEVIVA and EDITOR that is present, even when empty, else the platform's.
+// The first of the viewer's variables that is set and not empty, else the platform's own: an empty
+// one names no viewer, and would run the log itself.
 std::string viewer() {
-    for (const char* variable : {"RIVEZEVEVIVA", "EDITOR"}) {
-        if (const char* value = std::getenv(variable)) return value;
+    for (const char* variable : platform::kViewerVariables) {
+        const char* value = std::getenv(variable);
+        if (value && *value) return value;
     }
     return platform::kDefaultViewer;
 }
 
-// While the viewer runs, the interrupt and quit keys are its own: we go on waiting, so that the
-// log is deleted after it, as programs that wait for an editor do.
-BOOL WINAPI keepWaiting(DWORD event) {
-    return event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT;
-}
 }  // namespace
 
 // The viewer gets the standard output and error the utility was started with, so that it shares
 // the console or the redirected output, and inherits nothing else: the pipe ends are closed by
 // now and the log never was inheritable. Its command line is split like the child's, with no
 // length limit of our own. The path is one word of it, whole whatever its directory holds; the
-// viewer's value is not quoted, so that it may carry arguments of its own.
+// viewer's value is not quoted, so that it may carry arguments of its own. While it runs, the
+// interrupt and quit keys are its own: we go on waiting, so that the log is deleted after it, as
+// programs that wait for an editor do.
 void CaptureRun::viewLog() {
+    if (logPath.empty()) return;  // none was made, as the reports have said
     // The viewer writes to our standard output too; what we wrote comes first.
     flushOutput();
     reportFailure(SetStdHandle(STD_OUTPUT_HANDLE, originalOutput), "SetStdHandle");
     reportFailure(SetStdHandle(STD_ERROR_HANDLE, originalError), "SetStdHandle");
-    reportFailure(SetConsoleCtrlHandler(keepWaiting, TRUE), "SetConsoleCtrlHandler");
+    leaveInterruptsToOthers();
     PROCESS_INFORMATION process{};
     if (startProcess(viewer() + " " + asOneWord(logPath), process)) {
         reportFailure(WaitForSingleObject(process.hProcess, INFINITE) != WAIT_FAILED,
                       "WaitForSingleObject");
     }
-    reportFailure(SetConsoleCtrlHandler(keepWaiting, FALSE), "SetConsoleCtrlHandler");
+    takeInterruptsBack();
 }

@@ -14,10 +14,12 @@
 
 namespace platform {
 inline constexpr char kExecutableSuffix[] = ".exe";
+inline constexpr const char* kHelpOptions[] = {"--help", "/?"};
 inline constexpr char kPathSeparator[] = "\\";
 inline constexpr const char* kTempVariables[] = {"TEMP", "TMP"};
 // With no variable present, the log goes to the current directory: nothing before its name.
 inline constexpr char kDefaultTempDirectory[] = "";
+inline constexpr const char* kViewerVariables[] = {"RIVEZEVEVIVA", "EDITOR"};
 inline constexpr char kDefaultViewer[] = "notepad";
 inline constexpr char kMessageLibraryFile[] = "tarvmsg.dll";
 
@@ -44,11 +46,14 @@ std::string inConsoleCodePage(const std::string& text);
 
 namespace platform {
 inline constexpr char kExecutableSuffix[] = "";
+inline constexpr const char* kHelpOptions[] = {"--help"};
 inline constexpr char kPathSeparator[] = "/";
 inline constexpr const char* kTempVariables[] = {"TEMP", "TMP", "TMPDIR"};
 // With no variable present, the log goes where POSIX programs put temporary files (P_tmpdir),
 // not into whatever directory the user happens to be in. Joined as it stands, separator and all.
 inline constexpr char kDefaultTempDirectory[] = "/tmp/";
+// VISUAL, as for every program that starts an editor here.
+inline constexpr const char* kViewerVariables[] = {"RIVEZEVEVIVA", "VISUAL", "EDITOR"};
 inline constexpr char kDefaultViewer[] = "vi";
 inline constexpr char kMessageLibraryFile[] = "tarvmsg.cat";
 

@@ -5,8 +5,10 @@
 
 #include "platform/posix/handles.h"
 
-// Console control handlers over signals. sigaction is not checked here: it fails only for a
-// signal number that is not valid or cannot be caught, and these are constants that are neither.
+// Console control handlers over signals. As on Windows, the routines are called last added first,
+// until one returns TRUE; when none does, the signal takes its default action, as Windows' default
+// handler ends the process. sigaction is not checked here: it fails only for a signal number that
+// is not valid or cannot be caught, and these are constants that are neither.
 namespace {
 struct ControlSignal {
     int number;
@@ -16,24 +18,72 @@ constexpr ControlSignal kControlSignals[] = {{SIGINT, CTRL_C_EVENT},
                                              {SIGQUIT, CTRL_BREAK_EVENT},
                                              {SIGHUP, CTRL_CLOSE_EVENT},
                                              {SIGTERM, CTRL_CLOSE_EVENT}};
-PHANDLER_ROUTINE controlRoutine = nullptr;
-struct sigaction actionsBeforeRoutine[std::size(kControlSignals)];
+// The program adds one for the run, one while others have the interrupt and one at the prompt.
+constexpr int kMaxRoutines = 4;
+PHANDLER_ROUTINE routines[kMaxRoutines];
+volatile sig_atomic_t routineCount = 0;
+struct sigaction actionsBeforeRoutines[std::size(kControlSignals)];
 volatile sig_atomic_t routineRunning = 0;
+
+bool handled(DWORD event) {
+    routineRunning = 1;
+    bool done = false;
+    for (int i = routineCount - 1; i >= 0 && !done; --i) done = routines[i](event);
+    routineRunning = 0;
+    return done;
+}
 
 void onControlSignal(int number) {
     const int error = errno;
     for (const ControlSignal& control : kControlSignals) {
-        if (control.number != number || !controlRoutine) continue;
-        routineRunning = 1;
-        const BOOL handled = controlRoutine(control.event);
-        routineRunning = 0;
-        if (handled) {
+        if (control.number == number && handled(control.event)) {
             errno = error;
             return;
         }
     }
     signal(number, SIG_DFL);
     raise(number);  // delivered, with its default action, once this handler returns
+}
+
+// Restarting, so that the program's own calls never learn of a signal a routine handled.
+void handleControlSignals() {
+    for (std::size_t i = 0; i < std::size(kControlSignals); ++i) {
+        posix::handleUnlessIgnored(kControlSignals[i].number, onControlSignal, SA_RESTART,
+                                   actionsBeforeRoutines[i]);
+    }
+}
+
+void restoreControlSignals() {
+    for (std::size_t i = 0; i < std::size(kControlSignals); ++i) {
+        sigaction(kControlSignals[i].number, &actionsBeforeRoutines[i], nullptr);
+    }
+}
+
+// The list changes with the control signals blocked, so that none finds it halfway.
+sigset_t blockControlSignals() {
+    sigset_t signals;
+    sigset_t before;
+    sigemptyset(&signals);
+    for (const ControlSignal& control : kControlSignals) sigaddset(&signals, control.number);
+    sigprocmask(SIG_BLOCK, &signals, &before);
+    return before;
+}
+
+bool addRoutine(PHANDLER_ROUTINE routine) {
+    if (routineCount == kMaxRoutines) return false;
+    if (routineCount == 0) handleControlSignals();
+    routines[routineCount] = routine;
+    ++routineCount;
+    return true;
+}
+
+bool removeRoutine(PHANDLER_ROUTINE routine) {
+    int at = routineCount - 1;
+    while (at >= 0 && routines[at] != routine) --at;
+    if (at < 0) return false;
+    for (--routineCount; at < routineCount; ++at) routines[at] = routines[at + 1];
+    if (routineCount == 0) restoreControlSignals();
+    return true;
 }
 }  // namespace
 
@@ -63,15 +113,10 @@ sigset_t posix::maskSignal(int how, int number) {
 }
 
 BOOL SetConsoleCtrlHandler(PHANDLER_ROUTINE routine, BOOL add) {
-    if (!routine || controlRoutine != (add ? nullptr : routine)) return posix::fail(EINVAL);
-    if (add) controlRoutine = routine;
-    for (std::size_t i = 0; i < std::size(kControlSignals); ++i) {
-        if (add)
-            posix::handleUnlessIgnored(kControlSignals[i].number, onControlSignal, 0,
-                                       actionsBeforeRoutine[i]);
-        else
-            sigaction(kControlSignals[i].number, &actionsBeforeRoutine[i], nullptr);
-    }
-    if (!add) controlRoutine = nullptr;
-    return TRUE;
+    // Ignoring the interrupt with no routine is inherited on Windows: not supported.
+    if (!routine) return posix::fail(EINVAL);
+    const sigset_t before = blockControlSignals();
+    const bool changed = add ? addRoutine(routine) : removeRoutine(routine);
+    sigprocmask(SIG_SETMASK, &before, nullptr);
+    return changed || posix::fail(add ? ENOMEM : EINVAL);
 }

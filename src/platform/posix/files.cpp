@@ -6,25 +6,20 @@
 #include "platform/posix/handles.h"
 
 namespace {
-// Only the log's way of opening is supported: write access, always a fresh file.
+// Only the log's way of opening is supported: write access, always a new file.
 bool isLogOpen(DWORD access, DWORD disposition, HANDLE templateFile) {
-    return access == GENERIC_WRITE && disposition == CREATE_ALWAYS && !templateFile;
+    return access == GENERIC_WRITE && disposition == CREATE_NEW && !templateFile;
 }
 }  // namespace
 
-// CREATE_ALWAYS makes a new file at the path: whatever stood there is unlinked first, never
-// truncated in place, and O_EXCL then refuses to follow a link planted in between. The log's name
-// is predictable and temporary directories are shared, so this keeps a planted symbolic or hard
-// link from making us truncate another file, and 0600 keeps other users from reading the capture.
+// CREATE_NEW fails with ERROR_FILE_EXISTS when anything stands at the path, a link that leads
+// nowhere included, as on Windows. 0600 keeps other users from reading the capture.
 HANDLE CreateFileA(LPCSTR fileName, DWORD desiredAccess, DWORD, LPSECURITY_ATTRIBUTES security,
                    DWORD creationDisposition, DWORD, HANDLE templateFile) {
     if (!fileName || !isLogOpen(desiredAccess, creationDisposition, templateFile)) {
         posix::fail(EINVAL);
         return INVALID_HANDLE_VALUE;
     }
-    // If what stands there is not ours to remove (another user's file in a sticky directory, say),
-    // the exclusive create below fails and says so.
-    unlink(fileName);
     const int inherit = security && security->bInheritHandle ? 0 : O_CLOEXEC;
     const int fd = open(fileName, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | inherit, 0600);
     return fd < 0 ? INVALID_HANDLE_VALUE : posix::makeHandle(posix::HandleKind::File, fd);

@@ -51,5 +51,7 @@ sigset_t maskSignal(int how, int number);
 HANDLE standardHandle(int fd);
 // Whether SIGPIPE was ignored before the utility ignored it for itself.
 bool sigpipeIgnoredAtStart();
+// The signal mask the utility was started with, which its children start with too.
+const sigset_t& signalMaskAtStart();
 
 }  // namespace posix

@@ -35,17 +35,16 @@ public:
     Launch(const Launch&) = delete;
     Launch& operator=(const Launch&) = delete;
 
-    // The child starts with the signals as we were given them: nothing blocked, and SIGPIPE at its
-    // default unless it was ignored before us. Caught signals fall back to default on their own;
-    // ignored ones would survive exec.
+    // The child starts with the signals as we were given them: the mask we started with, and
+    // SIGPIPE at its default unless it was ignored before us. Caught signals fall back to default
+    // on their own; ignored ones would survive exec.
     int resetSignals() {
         sigset_t ours;
-        sigset_t none;
         sigemptyset(&ours);
-        sigemptyset(&none);
         if (!posix::sigpipeIgnoredAtStart()) sigaddset(&ours, SIGPIPE);
         if (const int error = posix_spawnattr_setsigdefault(&attributes_, &ours)) return error;
-        if (const int error = posix_spawnattr_setsigmask(&attributes_, &none)) return error;
+        if (const int error = posix_spawnattr_setsigmask(&attributes_, &posix::signalMaskAtStart()))
+            return error;
         return posix_spawnattr_setflags(&attributes_,
                                         POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
     }

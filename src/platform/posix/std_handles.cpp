@@ -8,6 +8,7 @@
 
 namespace {
 bool sigpipeIgnored = false;
+sigset_t startMask;
 
 HANDLE* table() {
     static HANDLE handles[] = {
@@ -33,6 +34,10 @@ bool posix::sigpipeIgnoredAtStart() {
     return sigpipeIgnored;
 }
 
+const sigset_t& posix::signalMaskAtStart() {
+    return startMask;
+}
+
 HANDLE GetStdHandle(DWORD stdHandle) {
     if (slotOf(stdHandle) > 2) {
         posix::fail(EINVAL);
@@ -56,7 +61,9 @@ void prepareProcess() {
             _exit(1);
         }
     }
-    // signal fails only for a signal number that is not valid or cannot be caught.
+    // Neither fails: sigprocmask only reads here, and signal fails only for a signal number that
+    // is not valid or cannot be caught.
+    sigprocmask(SIG_SETMASK, nullptr, &startMask);
     sigpipeIgnored = signal(SIGPIPE, SIG_IGN) == SIG_IGN;
     posix::watchContinues();
     posix::watchChildren();

@@ -90,7 +90,7 @@ using LPOVERLAPPED = OVERLAPPED*;
 
 constexpr DWORD GENERIC_WRITE = 0x40000000;
 constexpr DWORD FILE_SHARE_READ = 0x1;
-constexpr DWORD CREATE_ALWAYS = 2;
+constexpr DWORD CREATE_NEW = 1;
 constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x80;
 
 constexpr DWORD STD_INPUT_HANDLE = static_cast<DWORD>(-10);
@@ -109,6 +109,7 @@ constexpr DWORD ENABLE_LINE_INPUT = 0x2;
 constexpr DWORD ENABLE_ECHO_INPUT = 0x4;
 
 constexpr DWORD ERROR_BROKEN_PIPE = EPIPE;
+constexpr DWORD ERROR_FILE_EXISTS = EEXIST;
 constexpr DWORD ERROR_OPERATION_ABORTED = ECANCELED;
 
 constexpr DWORD CTRL_C_EVENT = 0;
@@ -163,9 +164,11 @@ BOOL GetConsoleMode(HANDLE console, LPDWORD mode);
 BOOL SetConsoleMode(HANDLE console, DWORD mode);
 // Discards what was typed and not yet read, while the terminal is in the foreground.
 BOOL FlushConsoleInputBuffer(HANDLE console);
-// One routine at a time. It is called on the signal; when it returns FALSE the signal takes its
-// default action, as Windows' default handler ends the process. A signal that was ignored when
-// the process started stays ignored.
+// A few routines at a time, called on the signal last added first until one returns TRUE; when
+// none does, the signal takes its default action, as Windows' default handler ends the process.
+// A signal that was ignored when the process started stays ignored. A routine is no signal
+// disposition: a child starts with the signal at its default, as on Windows it starts without the
+// routines.
 BOOL SetConsoleCtrlHandler(PHANDLER_ROUTINE routine, BOOL add);
 
 HANDLE GetCurrentProcess();
