@@ -1,6 +1,6 @@
 """End to end: the built utility run as a user runs it, natively or under wine (TARVIX_RUNNER),
 capturing the test child (child.cpp), with a directory of its own for the log (TEMP)."""
-import errno, fcntl, os, re, resource, select, shlex, shutil, signal, subprocess, sys
+import errno, fcntl, os, re, resource, select, shlex, shutil, signal, subprocess, sys, time
 import termios, tty
 from collections import namedtuple
 from pathlib import Path
@@ -159,7 +159,9 @@ class Tarvix:
             since = len(screen)
             shown = keys_read if until is KEYS else lambda: until in screen[since:]
             read(master, screen, lambda _: shown() or process.poll() is not None)
-            os.write(master, typed)
+            for piece in typed if isinstance(typed, tuple) else [typed]:  # as a slow link types
+                os.write(master, piece)
+                time.sleep(0.05 * isinstance(typed, tuple))
         read(master, screen, lambda _: process.poll() is not None)
         read(master, screen, lambda _: not select.select([master], [], [], 0.1)[0])
         restored = termios.tcgetattr(master) == settings
@@ -439,7 +441,8 @@ def test_in_a_terminal_echoes_show_at_once_one_whole_key_answers_and_interrupts_
     (tarvix.root / "vi").chmod(0o755)
     env = {"PATH": f"{tarvix.root}:{os.environ['PATH']}", "TAG": "key"}
     viewing = [(b"descriptors", b"\x03")]
-    for key in b"x", b"\r", b"\x1b[A", b"\x1b[15~", "é".encode(), b"\x03", b"v":
+    # A key is taken whole, even in pieces 50 ms apart (a slow link), as é's two bytes here.
+    for key in b"x", b"\r", (b"\x1b", b"[A"), b"\x1b[15~", (b"\xc3", b"\xa9"), b"\x03", b"v":
         steps = [(b"name? ", b"bob\n"), (KEYS, key), *(viewing if key == b"v" else [])]
         code, screen, restored, left = tarvix.in_terminal(child("ask:name?\\s"), steps, env)
         shown = (b"name? bob\ngot bob\n" + CLOSING).replace(b"\n", b"\r\n")
@@ -470,12 +473,14 @@ def test_in_a_terminal_echoes_show_at_once_one_whole_key_answers_and_interrupts_
 def test_an_interrupt_while_the_program_runs_is_its_own_and_no_prompt_goes_where_none_sees_it(
         tarvix):
     code, screen, *_ = tarvix.in_terminal(child("out:ready\\n", "onint:saved\\n", "sleep:60000"),
-                                          [(b"ready", b"\x03"), (PROMPT, b"x")])
+                                          [(b"ready", b"\x03"), (PROMPT, b""), (KEYS, b"x")])
     assert code == 0 and b"saved" in screen.partition(PROMPT)[0], "its last words, then the prompt"
-    # The keyboard here, the output elsewhere: no prompt that nobody sees, no key taken.
-    code, screen, restored, left = tarvix.in_terminal([], [], program=[
-        "sh", "-c", '"$@" | cat', "sh", *RUNNER, str(TARVIX), *child("out:x")], ahead=b"k")
-    assert (code, PROMPT in screen, WINDOWS or restored, left) == (0, False, True, b"k")
+    # The keyboard here, the output elsewhere, or the terminal another session's (setsid): no
+    # prompt that nobody sees, no key taken.
+    for before in ["sh", "-c", '"$@" | cat', "sh"], *[["setsid", "-w"]] * (not WINDOWS):
+        code, screen, restored, left = tarvix.in_terminal([], [], program=[
+            *before, *RUNNER, str(TARVIX), *child("out:x")], ahead=b"k")
+        assert (code, PROMPT in screen, WINDOWS or restored, left) == (0, 0, 1, b"k"), before
     assert not tarvix.logs()
 
 
@@ -486,17 +491,19 @@ def test_an_interrupt_while_the_program_runs_is_its_own_and_no_prompt_goes_where
 def test_stopped_or_in_the_background_it_asks_again_once_continued_and_ends_on_a_signal(
         tarvix, shell):
     run = f"{TARVIX} {CHILD} out:x".encode()
+    stopped = b'until jobs >"$JOBS"; grep -q Stopped "$JOBS"; do sleep 0.01; done; '
     steps = [(b"$ ", b"stty -g\n"), (b"$ ", run + b"\n"), (KEYS, b"\x1a"),
              (b"Stopped", b"stty -g; fg\n"), (PROMPT, b""), (KEYS, b"x"),
-             (b"$ ", run + b" &\n"),
-             (PROMPT, b'until jobs >"$JOBS"; grep -q Stopped "$JOBS"; do :; done; fg\n'),
+             (b"$ ", run + b" &\n"), (PROMPT, stopped + b"bg; " + stopped + b"fg\n"),
              (PROMPT, b""), (KEYS, b"x"),
              (b"$ ", b"echo status:$?\n"), (b"$ ", run + b"\n"), (KEYS, b"\x1a"),
-             (b"Stopped", b"kill %1; kill -CONT %1; until ! jobs %1; do :; done >/dev/null 2>&1; "
-                          b"echo end''ed\n"),
-             (b"ended", b"exit\n")]
+             # The settings differ from those it was given: ending changes nothing of them.
+             (b"Stopped", b"stty -echo; kill %1; kill -CONT %1; "
+                          b"until ! jobs %1; do sleep 0.01; done >/dev/null 2>&1; echo end''ed\n"),
+             (b"ended", b"stty echo; exit\n")]
     code, screen, _, left = tarvix.in_terminal(
         [], steps, {"PS1": "$ ", "JOBS": str(tarvix.root / "jobs")}, program=shell)
     settings = re.findall(rb"[0-9a-f]+(?::[0-9a-f]+){20,}", screen)  # stty -g's, twice
     assert len(settings) == 2 and settings[0] == settings[1], "the terminal while stopped"
     assert b"status:0" in screen and left == b"" and not tarvix.logs(), "SIGTERM deletes the log"
+    assert b"occured" not in screen, "a continue in the background stops it again, quietly"

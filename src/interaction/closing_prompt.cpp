@@ -7,11 +7,13 @@
 namespace {
 // Whether the keys come from a console (a terminal) while the output goes elsewhere, into a file
 // or another program: nobody would see the prompt there, and a key pressed blind would be taken
-// from whatever reads the console next.
+// from whatever reads the console next. The same with a terminal that is another session's.
 bool promptUnseen() {
+    const HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
     DWORD mode;
     // A question, not an operation: failing means the input is no console.
-    return GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) && !outputIsConsole();
+    const bool console = GetConsoleMode(input, &mode);
+    return (console && !outputIsConsole()) || platform::isAnotherSessionsTerminal(input);
 }
 }  // namespace
 

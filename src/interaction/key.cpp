@@ -3,6 +3,10 @@
 #include "diagnostics/report_failure.h"
 
 namespace {
+// How long the rest of a key may take to follow its first byte, as editors wait for the rest of an
+// escape sequence.
+constexpr DWORD kRestOfKeyMilliseconds = 100;
+
 // The input and the mode it had, for the control handler to put back.
 HANDLE keyInput = nullptr;
 DWORD savedMode = 0;
@@ -20,6 +24,24 @@ BOOL WINAPI restoreModeAndEnd(DWORD) {
 // and keeps every byte.
 void discardTyped(BOOL console) {
     if (console) reportFailure(FlushConsoleInputBuffer(keyInput), "FlushConsoleInputBuffer");
+}
+
+// An escape sequence, or a character of several bytes.
+bool startsSequence(char key) {
+    const auto byte = static_cast<unsigned char>(key);
+    return byte == 0x1B || byte >= 0xC0;
+}
+
+// Over a slow link the rest of a key comes a little after its first byte: what comes within a
+// short while of it is discarded too.
+void discardRestOf(char key, BOOL console) {
+    discardTyped(console);
+    if (!console || !startsSequence(key)) return;
+    DWORD waited;
+    while ((waited = WaitForSingleObject(keyInput, kRestOfKeyMilliseconds)) == WAIT_OBJECT_0) {
+        discardTyped(console);
+    }
+    reportFailure(waited != WAIT_FAILED, "WaitForSingleObject");
 }
 
 // Returns false when a stop abandoned the key; the terminal is then as it was, and stays so.
@@ -40,7 +62,7 @@ bool readInKeyMode(char& key, BOOL console) {
     if (came == KeyRead::AskAgain) return false;
     reportFailure(read, "ReadFile");
     if (!read || count != 1) key = '\0';
-    discardTyped(console);
+    discardRestOf(key, console);
     reportFailure(SetConsoleMode(keyInput, savedMode), "SetConsoleMode");
     return true;
 }

@@ -36,6 +36,11 @@ inline bool writeFoundNoReader() {
            _doserrno == ERROR_PIPE_NOT_CONNECTED;
 }
 
+// A console is always the process's own: none of it is another session's.
+inline bool isAnotherSessionsTerminal(HANDLE) {
+    return false;
+}
+
 // The text, from the program's code page, in the console's output code page (code_pages.cpp).
 std::string inConsoleCodePage(const std::string& text);
 }  // namespace platform
@@ -75,6 +80,10 @@ inline constexpr bool kStopsAbandonReads = true;
 inline bool writeFoundNoReader() {
     return errno == EPIPE;
 }
+
+// Whether the input is a terminal that is not our controlling one, whose keys are not ours to take
+// (console.cpp).
+bool isAnotherSessionsTerminal(HANDLE input);
 
 // A terminal shows the locale's character set, which the texts are in already.
 inline std::string inConsoleCodePage(const std::string& text) {

@@ -5,6 +5,7 @@
 
 #include <cerrno>
 
+#include "platform/platform.h"
 #include "platform/posix/handles.h"
 
 // Console modes over termios: line input is canonical input, echo input is echo and processed
@@ -28,6 +29,8 @@ termios original;
 struct sigaction actionBeforeStop;
 volatile sig_atomic_t stopAsked = 0;
 volatile sig_atomic_t continued = 0;
+// Continues so far: a stop of our own is known to have happened once this has changed.
+volatile sig_atomic_t continues = 0;
 
 DWORD modeOf(const termios& settings) {
     return (settings.c_lflag & ICANON ? ENABLE_LINE_INPUT : 0) |
@@ -58,6 +61,7 @@ void onStopKey(int) {
 
 void onContinue(int) {
     continued = 1;
+    continues = continues + 1;
 }
 
 // A terminal that is not our controlling one has no foreground of ours to wait for.
@@ -67,11 +71,16 @@ bool ours(int fd) {
 }
 
 // 0 once the terminal is ours to use, stopping the process group until it is, with the signal
-// the system would send; ECANCELED when the process has been stopped and continued since the mode
-// was last asked for; EIO when it cannot be stopped (an orphaned group, an ignored signal, a
-// control routine), as the system's own read then fails.
+// the system would send, again and again while a continue leaves it in the background (bg), as
+// the system does with a program that reads; ECANCELED when the process has been stopped and
+// continued since the mode was last asked for; EIO when it cannot be stopped (an orphaned group,
+// an ignored signal, a control routine), as the system's own read then fails.
 int claim(int fd, int signal) {
-    if (!ours(fd) && !posix::inControlRoutine()) kill(0, signal);
+    while (!ours(fd) && !posix::inControlRoutine()) {
+        const sig_atomic_t before = continues;
+        kill(0, signal);  // a signal to ourselves is taken before kill returns
+        if (continues == before) break;
+    }
     if (!ours(fd)) return EIO;
     return continued ? ECANCELED : 0;
 }
@@ -133,6 +142,26 @@ int posix::awaitTerminalInput(int fd) {
         return error;
     }
     return fd == changedTerminal ? awaitKeyInput(fd) : 0;
+}
+
+DWORD posix::waitForConsoleInput(int fd, DWORD milliseconds) {
+    if (!isatty(fd)) {
+        fail(EINVAL);
+        return WAIT_FAILED;
+    }
+    pollfd input{fd, POLLIN, 0};
+    const int timeout = milliseconds == INFINITE ? -1 : static_cast<int>(milliseconds);
+    int ready;
+    while ((ready = poll(&input, 1, timeout)) < 0 && errno == EINTR) continue;
+    if (ready < 0) return WAIT_FAILED;
+    return ready > 0 ? WAIT_OBJECT_0 : WAIT_TIMEOUT;
+}
+
+// A terminal that is not our controlling one (we were started in a session of our own, setsid)
+// is another session's: its keys are for whoever reads it there.
+bool platform::isAnotherSessionsTerminal(HANDLE input) {
+    const int fd = posix::descriptorOf(input);
+    return fd >= 0 && isatty(fd) && tcgetsid(fd) != getsid(0);
 }
 
 BOOL GetConsoleMode(HANDLE console, LPDWORD mode) {

@@ -30,6 +30,8 @@ BOOL fail(int error);
 void watchContinues();
 // 0 when a read of the terminal may go on, else the error it fails with.
 int awaitTerminalInput(int fd);
+// WaitForSingleObject on a console: WAIT_OBJECT_0 once the terminal holds input, WAIT_TIMEOUT.
+DWORD waitForConsoleInput(int fd, DWORD milliseconds);
 
 // Languages (languages.cpp). Takes the environment's locale, where it can change a text.
 void takeLocale();

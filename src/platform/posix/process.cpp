@@ -167,10 +167,13 @@ BOOL CreateProcessA(LPCSTR applicationName, LPSTR commandLine,
     return TRUE;
 }
 
-// Only waiting without a time limit is supported, and a process can be waited for once. One that
-// is no child of ours any more has been reaped by the system, as SIGCHLD was ignored: it has
-// ended.
+// A process can be waited for once, without a time limit. One that is no child of ours any more
+// has been reaped by the system, as SIGCHLD was ignored: it has ended. A console's input is
+// waited for as Windows does: it is signalled while it holds input.
 DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
+    if (posix::kindOf(handle) == posix::HandleKind::File) {
+        return posix::waitForConsoleInput(posix::descriptorOf(handle), milliseconds);
+    }
     const pid_t pid = posix::processOf(handle);
     if (pid <= 0 || milliseconds != INFINITE) {
         posix::fail(EINVAL);

@@ -102,6 +102,7 @@ constexpr DWORD HANDLE_FLAG_INHERIT = 0x1;
 
 constexpr DWORD INFINITE = 0xFFFFFFFF;
 constexpr DWORD WAIT_OBJECT_0 = 0;
+constexpr DWORD WAIT_TIMEOUT = 258;
 constexpr DWORD WAIT_FAILED = 0xFFFFFFFF;
 
 constexpr DWORD ENABLE_PROCESSED_INPUT = 0x1;
@@ -162,7 +163,8 @@ BOOL GetConsoleMode(HANDLE console, LPDWORD mode);
 // fails with ERROR_OPERATION_ABORTED, the terminal as it was before the change: the caller asks
 // for the mode again, sets it again and shows again what the reader is asked.
 BOOL SetConsoleMode(HANDLE console, DWORD mode);
-// Discards what was typed and not yet read, while the terminal is in the foreground.
+// Discards what was typed and not yet read, while the terminal is in the foreground. A console is
+// waited for (WaitForSingleObject, with a time limit or none) until it holds input.
 BOOL FlushConsoleInputBuffer(HANDLE console);
 // A few routines at a time, called on the signal last added first until one returns TRUE; when
 // none does, the signal takes its default action, as Windows' default handler ends the process.
