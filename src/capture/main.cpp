@@ -13,6 +13,7 @@ int main(int argc, char** argv) {
     if (!checkPlatform(messageLibrary)) return 1;
     if (argc < 2) {
         printUsage();
+        holdOwnConsole();
         return 1;
     }
     capture.prepare(argc - 1, argv + 1);

@@ -1,5 +1,6 @@
 #include "interaction/usage.h"
 
+#include "interaction/key.h"
 #include "interaction/messages.h"
 #include "interaction/output.h"
 
@@ -9,4 +10,9 @@ void printUsage() {
         loadMessage(messageLibrary, id, line);
         say("%s\n", line);
     }
+}
+
+void holdOwnConsole() {
+    char key;
+    if (platform::ownsConsoleAlone()) readKey(key);
 }

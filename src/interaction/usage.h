@@ -2,3 +2,7 @@
 
 // Prints the usage text, one line per message from IDS_USAGE_FIRST to IDS_USAGE_LAST.
 void printUsage();
+
+// Double-clicked, the utility has a console of its own, whose window would close with it before
+// the usage could be read: a key closes it. Elsewhere it returns at once.
+void holdOwnConsole();
