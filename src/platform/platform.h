@@ -33,7 +33,7 @@ inline void showError(const char* text, const char* caption) {
 }
 
 // Whether the console is the utility's alone, as one opened for it when it was double-clicked
-// (console.cpp): its window closes as soon as the utility ends.
+// (own_console.cpp): its window closes as soon as the utility ends.
 bool ownsConsoleAlone();
 
 inline void prepareProcess() {}
