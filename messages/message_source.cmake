@@ -2,11 +2,12 @@
 # use: blank lines, comments, "$set 1", and a text on a line of its own after its id and a blank or
 # a tab. Anything else gencat would read (an escape, a line continued with a backslash, another
 # directive) fails with its line number, so that no text ever goes missing or changes in silence.
-# With BASE, the English file, it is a translation: it must have exactly BASE's ids, and each text
-# must fit the utility's 80-byte buffer in UTF-8, so that no character is ever cut in two.
+# Each text must fit the utility's 80-byte buffer in UTF-8, so that no character is ever cut in two
+# (but with UNCUT, for the test library that shows the cut). With BASE, the English file, it is a
+# translation: it must have exactly BASE's ids.
 # With OUTPUT, it writes the texts as a Windows resource script with one string table, marked
 # language-neutral so that it is found whatever the thread's language.
-#   cmake -DSOURCE=de.msg [-DBASE=tarvmsg.msg] [-DOUTPUT=de.rc] -P message_source.cmake
+#   cmake -DSOURCE=de.msg [-DBASE=tarvmsg.msg] [-DUNCUT=ON] [-DOUTPUT=de.rc] -P message_source.cmake
 cmake_minimum_required(VERSION 3.25)
 
 # Sets ids and table (the string table's lines) from the file.
@@ -27,7 +28,7 @@ function(read_messages file)
             set(text "${CMAKE_MATCH_2}")
             string(REPLACE "${semicolon}" ";" text "${text}")
             string(LENGTH "${text}" bytes)
-            if(BASE AND bytes GREATER 79)
+            if(NOT UNCUT AND bytes GREATER 79)
                 message(FATAL_ERROR "${file}:${number}: text ${CMAKE_MATCH_1} has ${bytes} bytes in "
                     "UTF-8, more than the 79 the utility shows")
             endif()

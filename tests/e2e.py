@@ -14,8 +14,8 @@ TARVIX, CHILD, LONG_TEXTS, SOURCE = (Path(os.environ[name]) for name in
 LIBRARY, SEPARATOR = ("tarvmsg.dll", "\\") if WINDOWS else ("tarvmsg.cat", "/")
 VIEWER_LINE = (rb"viewer (\w+): (.*), terminal (yes|no), (\d+) descriptors, mode (\d+), "
                rb"(\d+) defunct\n")
-HIDDEN = ("TEMP", "TMP", "TMPDIR", "RIVEZEVEVIVA", "VISUAL", "EDITOR", "NLSPATH", "LANGUAGE",
-          "LC_ALL", "LC_MESSAGES")  # unless a case sets them
+HIDDEN = ("TEMP", "TMP", "TMPDIR", "RIVEZEVEVIVA", "VISUAL", "EDITOR", "LANGUAGE", "LC_ALL",
+          "LC_MESSAGES")  # unless a case sets them
 KEYS = object()  # a step's moment: when keys are read singly, without echo
 posix_only = pytest.mark.skipif(WINDOWS, reason="terminals, descriptors, links and signals")
 windows_only = pytest.mark.skipif(not WINDOWS, reason="Windows versions, under wine")
@@ -271,16 +271,16 @@ def test_failures_are_reported_and_the_run_goes_on_and_a_log_that_fails_is_repor
     shutil.copy(TARVIX, tarvix.root / ("my.exe" if WINDOWS else "my"))
     assert tarvix.run([native(program), "out:whole"])[3] == b"whole"
     # Arguments arrive whole: a batch file's %* is what followed it; rm removes "my file" alone.
-    if WINDOWS:
-        (tarvix.root / "all.cmd").write_text('@if "%*"=="all" echo equal\n')
-        assert tarvix.run([native(tarvix.root / "all.cmd"), "all"])[3].rstrip() == b"equal"
-    else:
-        for name in "my file", "my", "file":
-            (tarvix.root / "my programs" / name).touch()
-        tarvix.run(["rm", "my file"], cwd=tarvix.root / "my programs")
-        assert set(os.listdir(tarvix.root / "my programs")) == {Path(program).name, "file", "my"}
-    if WINDOWS:
+    if WINDOWS:  # the system's text whole, its insert as it stands; build runs build.cmd
+        (tarvix.root / "text.exe").write_text("text")
+        (tarvix.root / "build.cmd").write_text('@if "%*"=="all" echo built all')
+        assert re.search(rb"Error:\(193\)[^\n]*%1", tarvix.run(["text.exe"], cwd=tarvix.root)[1])
+        assert tarvix.run(["build", "all"], cwd=tarvix.root)[3].startswith(b"built all")
         pytest.skip("wine takes TEMP from the registry; limits are POSIX's")
+    for name in "my file", "my", "file":
+        (tarvix.root / "my programs" / name).touch()
+    tarvix.run(["rm", "my file"], cwd=tarvix.root / "my programs")
+    assert set(os.listdir(tarvix.root / "my programs")) == {Path(program).name, "file", "my"}
     # With no log made, no viewer is started.
     out = tarvix.run(child("bytes:1000"), b"v", {"TEMP": str(tarvix.root / "no"),
                                                   "RIVEZEVEVIVA": viewer("none")})[1]
@@ -313,9 +313,12 @@ LANGUAGES = [pytest.param(*row, id=name, marks=[posix_only] * name.startswith("P
     ("ja_JP", {"LC_ALL": "ja_JP.UTF-8"}, "ja", "utf-8"),
     ("de_AT as de", {"LC_ALL": "de_AT.UTF-8"}, "de", "utf-8"),
     ("pt_BR in English", {"LC_ALL": "pt_BR.UTF-8"}, "tarvmsg", "utf-8"),
-    ("POSIX: LC_MESSAGES", {"LANG": "de_DE.UTF-8", "LC_MESSAGES": "es_ES.UTF-8"}, "es", "utf-8"),
-    ("POSIX: LANGUAGE", {"LANG": "de_DE.UTF-8", "LANGUAGE": "pt_BR:fr"}, "fr", "utf-8"),
+    ("POSIX: LC_MESSAGES", {"LANG": "C.UTF-8", "LC_MESSAGES": "de_DE.UTF-8"}, "de", "utf-8"),
+    ("POSIX: LANGUAGE, whatever NLSPATH", {"LANG": "de_DE.UTF-8", "LANGUAGE": "pt_BR:fr",
+                                           "NLSPATH": f"{TARVIX.parent}/locale/%l/LC_MESSAGES/%N"},
+     "fr", "utf-8"),
     ("POSIX: C, whatever LANGUAGE", {"LC_ALL": "C", "LANGUAGE": "fr"}, "tarvmsg", "utf-8"),
+    ("POSIX: C.UTF-8 takes LANGUAGE", {"LANGUAGE": "fr"}, "fr", "utf-8"),
     ("POSIX: Latin-1", {"LC_ALL": "de_DE.ISO-8859-1"}, "de", "latin-1"),
     ("POSIX: Latin-1 has no ja", {"LC_ALL": "de_DE.ISO-8859-1", "LANGUAGE": "ja:fr"}, "fr",
      "latin-1")]]
@@ -347,9 +350,9 @@ def test_usage_and_texts_in_the_users_language_from_a_library_without_which_noth
         code, out, err, *_ = tarvix.run(child("out:started\\n"), cwd=tarvix.root, env={
             "PATH": f"{tarvix.root}{os.pathsep}{os.environ['PATH']}"})
         assert code == 1 and out == b"" and not tarvix.logs()
-        # No message boxes on POSIX: a line on standard error; wine without a display shows none.
-        assert err == (b"" if WINDOWS else
-                       b"Tarvix error: Cannot find tarvmsg.cat. Tarvix will now terminate\n")
+        # A line on standard error, where a message box may go unseen (wine shows none).
+        assert err == echoed(f"Tarvix error: Cannot find {LIBRARY}. Tarvix will now terminate\n"
+                             .encode())
 
 
 # wine's console is in the OEM code page, 850 for these locales; it writes to the terminal in the
@@ -360,8 +363,10 @@ def test_on_a_console_our_texts_are_in_its_code_page_and_the_childs_bytes_as_the
     french, brazilian = ({"LC_ALL": f"{name}.UTF-8", "LOCPATH": locales}
                          for name in ("fr_FR", "pt_BR"))
     text = lambda screen: re.sub(rb"\x1b\[[?0-9;]*[A-Za-z]|\r", b"", screen)
-    screen = text(tarvix.in_terminal([], [], french)[1])
-    assert b"\n".join(texts("fr")[id] for id in range(1, 9)) in screen, "the usage, converted"
+    # Its console its own, as double-clicked: a key closes it, once the usage shows.
+    _, screen, _, left = tarvix.in_terminal([], [(texts("fr")[8], b"x")], french)
+    assert b"\n".join(texts("fr")[id] for id in range(1, 9)) in text(screen), "the usage, converted"
+    assert left == b"", "the key that closes it read"
     # The system's text as a redirected report has it, in the program's code page (UTF-8).
     system = re.search(rb"Error:\(2\)([^\r]*)", tarvix.run(["no-such"], env=brazilian)[1])[1]
     screen = text(tarvix.in_terminal(child("out:café\\n"), [(PROMPT, b"v")],
@@ -372,12 +377,13 @@ def test_on_a_console_our_texts_are_in_its_code_page_and_the_childs_bytes_as_the
 
 @windows_only  # wine makes the code page the locale's, or UTF-8 where the manifest asks
 def test_a_language_that_the_code_page_cannot_hold_is_not_shown(tarvix, locales):
-    tarvix.copy("tarvix.exe", TARVIX.parent / LIBRARY,
+    tarvix.copy("tarvix.exe", TARVIX.parent / LIBRARY, tarvix.root / "日本",  # a folder 1252 lacks
                 program=CHILD.parent / "tarvix_without_manifest.exe")
     shutil.copytree(TARVIX.parent / "ja", tarvix.program.parent / "ja")
     in_1252 = {"LANG": "de_DE.UTF-8", "LC_MESSAGES": "ja_JP.UTF-8", "LOCPATH": locales}
     assert tarvix.run([], env=in_1252)[1].startswith(texts("tarvmsg")[1])
-    assert tarvix.run([], env={"LC_ALL": "ja_JP.UTF-8"})[1].startswith(texts("ja", "cp932")[1])
+    in_932 = {"LC_ALL": "ja_JP.UTF-8", "LOCPATH": locales}
+    assert tarvix.run([], env=in_932)[1].startswith(texts("ja", "cp932")[1])
 
 
 # wine reports the version an AppDefaults key names: win95 and win98 are platform 1, win31 is 0.

@@ -25,5 +25,5 @@ void CaptureRun::run() {
 }
 
 void CaptureRun::buildCommandLine(int count, const char* const* args) {
-    commandLine = commandLineFor(count, args, platform::kExecutableSuffix);
+    commandLine = commandLineFor(count, args, platform::executableSuffix(args[0]).c_str());
 }

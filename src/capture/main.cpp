@@ -14,6 +14,7 @@ int main(int argc, char** argv) {
     if (!checkPlatform(messageLibrary)) return 1;
     if (argc < 2) {
         printUsage();
+        holdOwnConsole();
         return 1;
     }
     if (asksForHelp(argv[1])) {

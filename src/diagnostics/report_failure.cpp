@@ -16,7 +16,9 @@ int reportFailure(int ok, const char* operation) {
     // ends up in the binary.
     say("\nFile:%s\nError occured in %s \t\t\ton line %d\n", __FILE__, operation, __LINE__);
     char text[kReportBufferChars] = "";
-    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, code,
+    // Without inserts to give, a text that has one ("%1 is not a valid Win32 application.") comes
+    // as it stands, not as nothing.
+    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
                    MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), text, kReportBufferChars, nullptr);
     return say("\nError:(%ld)%s ", static_cast<long>(code), text);
 }

@@ -9,20 +9,9 @@ namespace {
 // that has none here, or for one the program's character set cannot hold.
 HMODULE translation = nullptr;
 
-// The utility's own folder, with its separator: libraries are loaded from there by their full
-// paths, as loading a library runs its code, so one that stands in the current folder or on PATH
-// must never be taken instead. Empty when the utility cannot name its own file.
-std::string ourFolder() {
-    char path[MAX_PATH];
-    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    if (length == 0 || length == MAX_PATH) return "";
-    const std::string self(path, length);
-    return self.substr(0, self.rfind(platform::kPathSeparator) + 1);
-}
-
-HMODULE loadTranslation(const std::string& folder) {
-    for (const std::string& path : platform::translations(folder)) {
-        const HMODULE library = LoadLibraryA(path.c_str());
+HMODULE loadTranslation() {
+    for (const std::string& path : platform::translations()) {
+        const HMODULE library = platform::loadOwnLibrary(path);
         if (!library) continue;
         if (platform::showsWhole(library, kLastMessageId)) return library;
         FreeLibrary(library);  // whether it could be freed or not, it is not used
@@ -32,18 +21,17 @@ HMODULE loadTranslation(const std::string& folder) {
 }  // namespace
 
 bool loadMessageLibrary() {
-    const std::string folder = ourFolder();
-    if (!folder.empty()) {
-        messageLibrary = LoadLibraryA((folder + platform::kMessageLibraryFile).c_str());
-    }
-    if (messageLibrary) {
-        translation = loadTranslation(folder);
+    for (const char* place : platform::kMessageLibraryPlaces) {
+        messageLibrary =
+            platform::loadOwnLibrary(place + std::string(platform::kMessageLibraryFile));
+        if (!messageLibrary) continue;
+        translation = loadTranslation();
         return true;
     }
     // The one text that cannot come from the library.
     const std::string text =
         std::string("Cannot find ") + platform::kMessageLibraryFile + ". Tarvix will now terminate";
-    MessageBoxA(nullptr, text.c_str(), "Tarvix error", MB_ICONERROR | MB_SETFOREGROUND);
+    platform::showError(text.c_str(), "Tarvix error");
     return false;
 }
 

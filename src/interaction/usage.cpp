@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "interaction/key.h"
 #include "interaction/messages.h"
 #include "interaction/output.h"
 
@@ -26,4 +27,9 @@ bool asksForVersion(const char* argument) {
 
 void printVersion() {
     say("tarvix %s\n", TARVIX_VERSION);
+}
+
+void holdOwnConsole() {
+    char key;
+    if (platform::ownsConsoleAlone()) readKey(key);
 }

@@ -9,3 +9,7 @@ bool asksForHelp(const char* argument);
 bool asksForVersion(const char* argument);
 // Prints "tarvix <version>".
 void printVersion();
+
+// Double-clicked, the utility has a console of its own, whose window would close with it before
+// the usage could be read: a key closes it. Elsewhere it returns at once.
+void holdOwnConsole();

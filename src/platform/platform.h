@@ -10,10 +10,13 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <cstdlib>
 
 namespace platform {
-inline constexpr char kExecutableSuffix[] = ".exe";
+// What a program named without one gets: ".exe", or where there is no such program, the first of
+// PATHEXT's extensions that names one, as cmd finds build.cmd for build (program_search.cpp).
+std::string executableSuffix(const std::string& program);
 inline constexpr const char* kHelpOptions[] = {"--help", "/?"};
 inline constexpr char kPathSeparator[] = "\\";
 inline constexpr const char* kTempVariables[] = {"TEMP", "TMP"};
@@ -22,6 +25,18 @@ inline constexpr char kDefaultTempDirectory[] = "";
 inline constexpr const char* kViewerVariables[] = {"RIVEZEVEVIVA", "EDITOR"};
 inline constexpr char kDefaultViewer[] = "notepad";
 inline constexpr char kMessageLibraryFile[] = "tarvmsg.dll";
+// Where the message library is, relative to the utility's folder.
+inline constexpr const char* kMessageLibraryPlaces[] = {""};
+
+// The box is seen only on a desktop: a user on SSH or in CI reads the text on standard error.
+inline void showError(const char* text, const char* caption) {
+    std::fprintf(stderr, "%s: %s\n", caption, text);
+    MessageBoxA(nullptr, text, caption, MB_ICONERROR | MB_SETFOREGROUND);
+}
+
+// Whether the console is the utility's alone, as one opened for it when it was double-clicked
+// (own_console.cpp): its window closes as soon as the utility ends.
+bool ownsConsoleAlone();
 
 inline void prepareProcess() {}
 
@@ -50,7 +65,10 @@ std::string inConsoleCodePage(const std::string& text);
 #include "platform/posix/win32.h"
 
 namespace platform {
-inline constexpr char kExecutableSuffix[] = "";
+// A program is named as it is: the search on PATH finds it without an extension.
+inline std::string executableSuffix(const std::string&) {
+    return "";
+}
 inline constexpr const char* kHelpOptions[] = {"--help"};
 inline constexpr char kPathSeparator[] = "/";
 inline constexpr const char* kTempVariables[] = {"TEMP", "TMP", "TMPDIR"};
@@ -61,6 +79,19 @@ inline constexpr char kDefaultTempDirectory[] = "/tmp/";
 inline constexpr const char* kViewerVariables[] = {"RIVEZEVEVIVA", "VISUAL", "EDITOR"};
 inline constexpr char kDefaultViewer[] = "vi";
 inline constexpr char kMessageLibraryFile[] = "tarvmsg.cat";
+// Where the message catalog is, relative to the utility: beside it in a build, under share in an
+// install.
+inline constexpr const char* kMessageLibraryPlaces[] = {"", "../share/tarvix/"};
+
+// The layer's box is that line on standard error already.
+inline void showError(const char* text, const char* caption) {
+    MessageBoxA(nullptr, text, caption, MB_ICONERROR | MB_SETFOREGROUND);
+}
+
+// A terminal stays when the utility ends.
+inline bool ownsConsoleAlone() {
+    return false;
+}
 
 // Readies the process for the run, before anything else opens a file:
 //  - a closed standard descriptor is opened on /dev/null, since the log or a pipe end would
@@ -94,10 +125,14 @@ inline std::string inConsoleCodePage(const std::string& text) {
 #endif
 
 namespace platform {
-// The libraries that translate the message library into the user's language, best first, by
-// their full paths: in folders beside the utility (directory, which ends in a separator), or
-// where the system keeps them.
-std::vector<std::string> translations(const std::string& directory);
+// Loads the library at the path relative to the utility's own folder (or, on POSIX, the absolute
+// one), by its full path: loading a library runs its code, so one that stands in the current
+// folder or on PATH must never be taken instead. Null when it is not there, or when the utility
+// cannot name its own file.
+HMODULE loadOwnLibrary(const std::string& path);
+// The libraries that translate the message library into the user's language, best first, as
+// loadOwnLibrary takes their paths.
+std::vector<std::string> translations();
 // Whether the library's texts, ids 1 to lastId, all come out whole in the program's character
 // set: a language it cannot hold is not shown at all, rather than as question marks.
 bool showsWhole(HMODULE library, UINT lastId);

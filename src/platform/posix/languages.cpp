@@ -14,29 +14,37 @@
 namespace {
 // Where catalogs are, relative to the utility: beside it in a build, under share in an install;
 // then where the system keeps them.
-constexpr const char* kPlaces[] = {"locale/", "../share/locale/"};
-constexpr char kSystemPlace[] = "/usr/share/locale/";
+constexpr const char* kPlaces[] = {"locale/", "../share/locale/", "/usr/share/locale/"};
 
-// Whether the locale of messages that setlocale would take from the environment (LC_ALL,
-// LC_MESSAGES, LANG) is C's, or POSIX's, or C.UTF-8's: English, whatever LANGUAGE says.
-bool localeIsC() {
+// The C and POSIX locales are English whatever LANGUAGE says, as gettext has it; C.UTF-8 is not
+// one of them.
+bool ignoresLanguage(const std::string& locale) {
+    return locale.empty() || locale == "C" || locale == "POSIX";
+}
+
+const char* languageList() {
+    const char* list = std::getenv("LANGUAGE");
+    return list && *list ? list : nullptr;
+}
+
+// Whether no catalog can change a text, so that the locale need not even be read: the locale of
+// messages that setlocale would take from the environment (LC_ALL, else LC_MESSAGES, else LANG)
+// ignores LANGUAGE, or is a C locale (C.UTF-8) with no LANGUAGE to name a language.
+bool englishWhatever() {
     for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
         const char* name = std::getenv(variable);
         if (!name || !*name) continue;
-        return std::strcmp(name, "POSIX") == 0 || std::strcmp(name, "C") == 0 ||
-               std::strncmp(name, "C.", 2) == 0;
+        return ignoresLanguage(name) || (std::strncmp(name, "C.", 2) == 0 && !languageList());
     }
     return true;
 }
 
 // The locale names to try, best first: LANGUAGE's list, as gettext takes it, else the locale of
-// messages that setlocale found.
+// messages that setlocale found. A locale that is not there is C's, which ignores LANGUAGE.
 std::vector<std::string> localeNames() {
     const char* messages = std::setlocale(LC_MESSAGES, nullptr);
-    if (localeIsC() || !messages) return {};
-    const std::string locale = messages;
-    const char* list = std::getenv("LANGUAGE");
-    std::string names = list && *list ? list : locale;
+    if (englishWhatever() || !messages || ignoresLanguage(messages)) return {};
+    const std::string names = languageList() ? languageList() : messages;
     std::vector<std::string> found;
     for (std::size_t start = 0, end; start <= names.size(); start = end + 1) {
         end = std::min(names.find(':', start), names.size());
@@ -58,18 +66,17 @@ std::vector<std::string> languagesOf(const std::string& name) {
 // only the two categories that matter: the texts' language and their character set. Either fails
 // only for a locale that is not there, which then is C's: English.
 void posix::takeLocale() {
-    if (localeIsC()) return;
+    if (englishWhatever()) return;
     std::setlocale(LC_CTYPE, "");
     std::setlocale(LC_MESSAGES, "");
 }
 
-std::vector<std::string> platform::translations(const std::string& directory) {
+std::vector<std::string> platform::translations() {
     std::vector<std::string> catalogs;
     for (const std::string& name : localeNames()) {
         for (const std::string& language : languagesOf(name)) {
             const std::string file = language + "/LC_MESSAGES/" + kMessageLibraryFile;
-            for (const char* place : kPlaces) catalogs.push_back(directory + place + file);
-            catalogs.push_back(kSystemPlace + file);
+            for (const char* place : kPlaces) catalogs.push_back(place + file);
         }
     }
     return catalogs;

@@ -8,26 +8,13 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
-#include <vector>
 
 #include "platform/platform.h"
 #include "platform/posix/handles.h"
 
 namespace {
-// Where the install puts message catalogs, relative to the executable's own directory.
-constexpr char kInstalledDirectory[] = "../share/tarvix/";
 // gencat's default set, which holds every message.
 constexpr int kMessageSet = 1;
-
-// A catalog named by its path is looked for there; then where the install puts catalogs, relative
-// to that directory; then through catopen's own search, where NLSPATH can point at a translated
-// catalog. A catalog is data: none of these places can run code of anyone's.
-std::vector<std::string> catalogCandidates(const std::string& path) {
-    const std::size_t slash = path.rfind('/') + 1;
-    const std::string directory = path.substr(0, slash);
-    const std::string file = path.substr(slash);
-    return {path, directory + kInstalledDirectory + file, file};
-}
 
 // Catalogs are UTF-8; the locale may have another character set (de_DE.ISO-8859-1, say). A text
 // that cannot be given whole in it is not given at all: false.
@@ -64,25 +51,26 @@ bool platform::showsWhole(HMODULE library, UINT lastId) {
     return true;
 }
 
-DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size) {
-    if (module || size == 0) {
-        posix::fail(EINVAL);
-        return 0;
-    }
-    const ssize_t length = readlink("/proc/self/exe", fileName, size);
-    if (length < 0) return 0;
-    // Cut to the buffer and terminated, and the whole size returned, as Windows does.
-    const auto copied = std::min(static_cast<DWORD>(length), size - 1);
-    fileName[copied] = '\0';
-    return static_cast<DWORD>(length) < size ? copied : size;
+// /proc/self/exe names the utility's own file. A path that starts with a slash is the system's.
+HMODULE platform::loadOwnLibrary(const std::string& path) {
+    if (path[0] == '/') return LoadLibraryA(path.c_str());
+    char self[MAX_PATH];
+    const ssize_t length = readlink("/proc/self/exe", self, sizeof self);
+    if (length <= 0 || length == sizeof self) return nullptr;
+    const std::string own(self, static_cast<std::size_t>(length));
+    return LoadLibraryA((own.substr(0, own.rfind('/') + 1) + path).c_str());
 }
 
+// Exactly the catalog at that path: with a slash in its name, catopen searches nowhere else, so
+// neither NLSPATH nor the locale can put another one in its place. A bare name, which it would
+// search for, is refused.
 HMODULE LoadLibraryA(LPCSTR libraryName) {
-    for (const std::string& candidate : catalogCandidates(libraryName)) {
-        const nl_catd catalog = catopen(candidate.c_str(), NL_CAT_LOCALE);
-        if (catalog != reinterpret_cast<nl_catd>(-1)) return reinterpret_cast<HMODULE>(catalog);
+    if (!std::strchr(libraryName, '/')) {
+        posix::fail(EINVAL);
+        return nullptr;
     }
-    return nullptr;
+    const nl_catd catalog = catopen(libraryName, 0);
+    return catalog == reinterpret_cast<nl_catd>(-1) ? nullptr : reinterpret_cast<HMODULE>(catalog);
 }
 
 BOOL FreeLibrary(HMODULE module) {

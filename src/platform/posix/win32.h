@@ -15,11 +15,11 @@
 //    CTRL_BREAK_EVENT, a hang-up or a request to terminate CTRL_CLOSE_EVENT.
 //  - Processes: the command line is split as Windows programs split theirs and the first word is
 //    looked up on PATH; no shell is ever involved.
-//  - Message libraries: X/Open message catalogs, named by their path; a catalog that is not
-//    there is looked for where the install puts it. A message box is a line on standard error.
+//  - Message libraries: X/Open message catalogs, opened exactly at the path given, never looked
+//    for elsewhere. A message box is a line on standard error.
 // What it leaves out: security descriptors, share modes (POSIX has none), overlapped I/O, thread
 // handles that do anything, waits with a timeout, and every call the program does not make.
-// What it needs: Linux, where /proc/self/exe names the running program (the message catalog is
+// What it needs: Linux, where /proc/self/exe names the running program (the message catalogs are
 // looked for beside it), and glibc 2.9 or later, for pipe2.
 #pragma once
 
@@ -124,6 +124,7 @@ constexpr UINT MB_ICONERROR = 0x10;
 constexpr UINT MB_SETFOREGROUND = 0x10000;
 constexpr int IDOK = 1;
 
+constexpr DWORD FORMAT_MESSAGE_IGNORE_INSERTS = 0x200;
 constexpr DWORD FORMAT_MESSAGE_FROM_SYSTEM = 0x1000;
 constexpr WORD LANG_NEUTRAL = 0x00;
 constexpr WORD SUBLANG_DEFAULT = 0x01;
@@ -185,9 +186,8 @@ DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds);
 // Versions: the layer gives the NT family's semantics.
 BOOL GetVersionExA(LPOSVERSIONINFOA versionInformation);
 
-// Libraries: only message libraries, as X/Open message catalogs (set 1, message number = id).
-// Only the running program's own file can be named: module is null.
-DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size);
+// Libraries: only message libraries, as X/Open message catalogs (set 1, message number = id),
+// named by a path that holds a slash.
 HMODULE LoadLibraryA(LPCSTR libraryName);
 BOOL FreeLibrary(HMODULE module);
 int LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int bufferMax);

@@ -29,14 +29,14 @@ std::string isoName(LANGID language, LCTYPE which) {
 }  // namespace
 
 // The language with its country, then alone.
-std::vector<std::string> platform::translations(const std::string& directory) {
+std::vector<std::string> platform::translations() {
     const LANGID language = userLanguage();
     const std::string name = isoName(language, LOCALE_SISO639LANGNAME);
     const std::string country = isoName(language, LOCALE_SISO3166CTRYNAME);
     std::vector<std::string> libraries;
     if (name.empty()) return libraries;
-    if (!country.empty()) libraries.push_back(directory + name + "-" + country + "\\");
-    libraries.push_back(directory + name + "\\");
+    if (!country.empty()) libraries.push_back(name + "-" + country + "\\");
+    libraries.push_back(name + "\\");
     for (std::string& library : libraries) library += kMessageLibraryFile;
     return libraries;
 }
