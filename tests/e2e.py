@@ -407,13 +407,15 @@ def test_output_that_cannot_be_written_loses_nothing_from_the_log_but_a_gone_rea
     gone = output == "a reader of a line"
     (tarvix.root / "key").write_bytes(b"v")
     with open(tarvix.root / "key") as key, open("/dev/full", "wb") as full:
-        process = tarvix.start(child(*(["forever:y\\n"] if gone else ["sigign", "bytes:100000"])),
-                               {"RIVEZEVEVIVA": viewer("log")}, stdin=key,
+        actions = ["ask:y\\n", "forever:y\\n"] if gone else ["sigign", "bytes:100000"]
+        process = tarvix.start(child(*actions), {"RIVEZEVEVIVA": viewer("log")},
+                               stdin=subprocess.PIPE if gone else key,
                                stdout=full if output == "/dev/full" else subprocess.PIPE,
                                preexec_fn=(lambda: os.close(1)) if output == "closed" else None)
-    if gone:  # as `| head -1`: the run is over, with no prompt, no key and no writer left
-        assert process.stdout.readline() == echoed(b"y\n")
+    if gone:  # the line while the program waits; then, as `| head -1`, the run is over, with no
+        assert process.stdout.readline() == echoed(b"y\n")  # prompt, no key and no writer left
         process.stdout.close()
+        process.stdin.close()  # the program goes on
         assert process.wait() == 0 and not tarvix.logs() and not any(tarvix.seen.iterdir())
         tarvix.settle()  # no writer left
     else:

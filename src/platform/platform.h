@@ -87,4 +87,19 @@ std::vector<std::string> translations(const std::string& directory);
 // Whether the library's texts, ids 1 to lastId, all come out whole in the program's character
 // set: a language it cannot hold is not shown at all, rather than as question marks.
 bool showsWhole(HMODULE library, UINT lastId);
+
+// The pump's reads of its pipe (pipe_reader.cpp), as ReadFile reads it, its end failing with
+// ERROR_BROKEN_PIPE; but whenever a read would wait for the program, beforeWaiting comes first,
+// so that what our output holds goes out while the program is quiet. When beforeWaiting returns
+// false, the read gives up and succeeds with nothing.
+class PipeReader {
+public:
+    PipeReader(HANDLE pipe, bool (*beforeWaiting)()) : pipe(pipe), beforeWaiting(beforeWaiting) {}
+    BOOL read(void* buffer, DWORD size, LPDWORD count);
+
+private:
+    HANDLE pipe;
+    bool (*beforeWaiting)();
+    bool readyToPoll = false;  // POSIX: the read end is non-blocking, made so by the first read
+};
 }  // namespace platform
