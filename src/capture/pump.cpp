@@ -45,6 +45,7 @@ void copyPipe(HANDLE pipeRead, HANDLE logFile) {
 // reported, and the program writes nowhere.
 void CaptureRun::pumpOutput() {
     if (pipeRead) copyPipe(pipeRead, logFile);
+    endEcho();
     CloseHandle(logFile);
     CloseHandle(pipeRead);
 }

@@ -8,8 +8,11 @@
 
 #ifdef _WIN32
 
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 
+#include <cstdio>
 #include <cstdlib>
 
 namespace platform {
@@ -34,8 +37,19 @@ inline bool writeFoundNoReader() {
            _doserrno == ERROR_PIPE_NOT_CONNECTED;
 }
 
-// The text, from the program's code page, in the console's output code page (code_pages.cpp).
-std::string inConsoleCodePage(const std::string& text);
+// Our output stream in binary mode, so that the program's bytes pass as they came: msvcrt's text
+// mode would make each of its line feeds CR LF. It fails only where there is no output at all.
+inline void takeBytesAsTheyCome() {
+    _setmode(_fileno(stdout), _O_BINARY);
+}
+
+// A text of ours as it is written out (code_pages.cpp): lines ended with CR LF, as Windows's text
+// files end them, and, while a console is attached, in its output code page rather than the
+// program's, as the shell's own output is, whether the console shows it or a file keeps it.
+std::string forOutput(const std::string& text);
+// How much of the program's bytes the console can be given now: all but the start of a character
+// that the next bytes complete (code_pages.cpp).
+std::size_t wholeCharacters(const std::string& bytes);
 }  // namespace platform
 
 #else
@@ -71,9 +85,17 @@ inline bool writeFoundNoReader() {
     return errno == EPIPE;
 }
 
-// A terminal shows the locale's character set, which the texts are in already.
-inline std::string inConsoleCodePage(const std::string& text) {
+// Standard output has no text mode here.
+inline void takeBytesAsTheyCome() {}
+
+// A terminal shows the locale's character set, which the texts are in already, and a line feed
+// ends a line.
+inline std::string forOutput(const std::string& text) {
     return text;
+}
+// A terminal puts a character's bytes together itself.
+inline std::size_t wholeCharacters(const std::string& bytes) {
+    return bytes.size();
 }
 }  // namespace platform
 
