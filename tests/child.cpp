@@ -3,6 +3,7 @@
 //   out:TEXT, err:TEXT  write TEXT to standard output / error in one write (\n, \r, \0, \s: a line
 //                       feed, a carriage return, a zero byte, a blank)
 //   bytes:N             write N bytes, every byte value among them, in one write
+//   file:PATH           write the file's bytes in one write
 //   forever:TEXT        write TEXT again and again, until a write fails
 //   later:TEXT          leave a process behind that writes "got " and TEXT once we have exited
 //   sleep:MS; args      wait MS milliseconds; write each later argument on a line of its own
@@ -134,6 +135,8 @@ int main(int argc, char** argv) {
             std::string bytes(std::stoul(value), '\0');
             for (std::size_t at = 0; at < bytes.size(); ++at) bytes[at] = char(at * 131 + at / 256);
             write(bytes);
+        } else if (name == "file") {
+            write(fileOf(value));
         } else if (name == "forever") {
             while (write(unescape(value))) continue;
         } else if (name == "later") {

@@ -25,7 +25,7 @@ def native(path):  # under wine the Unix root is drive Z:
     return "Z:" + str(path).replace("/", "\\") if WINDOWS else str(path)
 
 
-def echoed(data):  # as written to a redirected output: in text mode on Windows
+def echoed(data):  # our texts as written to a redirected output: with CR LF on Windows
     return data.replace(b"\n", b"\r\n") if WINDOWS else data
 
 
@@ -210,7 +210,7 @@ Run = namedtuple("Run", "actions written key viewers shown",
 ARGS = ["--lead", "a b", "", 'c"d', 'e\\"f', "tail\\", "x y\\", "\t", '"in""side"', "日本"]
 RUNS = {
     "merged in write order": Run(["out:1\\n", "err:2\\n", "out:3\\r\\n"], b"1\n2\n3\r\n"),
-    "zero bytes": Run(["out:a\\0b\\n"], b"a\0b\n"),
+    "line ends and zero bytes as they are": Run(["out:a\\r\\nb\\nc\\0d\\n"], b"a\r\nb\nc\0d\n"),
     "nothing": Run([], b""),
     "a grandchild holds the pipe": Run(["later:late\\n", "out:early\\n"], b"early\ngot late\n"),
     "65537 bytes, then exit": Run(["bytes:65537"], pattern(65537)),
@@ -231,7 +231,7 @@ def test_output_is_echoed_and_logged_whole_the_viewer_shows_it_and_it_is_deleted
     env = {name: tag and viewer(tag) for name, tag in run.viewers.items()}
     code, _, err, echo, after = tarvix.run(child(*run.actions), run.key, env)
     assert code == 0, "the child's status is not the utility's"
-    assert echo == echoed(run.written), "the echo"
+    assert echo == run.written, "the echo"
     seen = {path.name: tarvix.saw(path.name)[1] for path in tarvix.seen.iterdir()}
     assert seen == ({run.shown: run.written} if run.shown else {}), "the viewers and what they saw"
     assert not tarvix.logs(), "the log deleted, after the viewer"
@@ -335,7 +335,8 @@ def test_usage_and_texts_in_the_users_language_from_a_library_without_which_noth
     out = tarvix.run(child("out:café\\n", "locale"), b"v", {**given, **missing}, shown[9])[1]
     variables = "".join(f"{name}={({'LANG': 'C.UTF-8', **locale}).get(name, '-')}\n" for name in
                         ("LANG", "LC_ALL", "LC_MESSAGES", "LANGUAGE"))
-    assert re.fullmatch(re.escape(echoed(f"café\n{variables}\n\n\n".encode() + shown[9] + b"\n")) +
+    closing = echoed(b"\n\n\n" + shown[9] + b"\n")
+    assert re.fullmatch(re.escape(f"café\n{variables}".encode() + closing) +
                         not_a_console(given) + report("CreateProcess", 2, given), out)
     if not locale:  # the options run nothing and make no log; only they are options
         for option in ["--help", *["/?"] * WINDOWS]:
@@ -373,6 +374,17 @@ def test_on_a_console_our_texts_are_in_its_code_page_and_the_childs_bytes_as_the
                                      {**brazilian, "RIVEZEVEVIVA": "no-such"})[1])
     assert b"Error:(2)" + system + b"\n" in screen, "the system's text, converted"
     assert "caf├®\n".encode() in screen, "the child's UTF-8, as it wrote it, in code page 850"
+    # A language that the console's code page lacks is not shown: Japanese on 437, German on 932.
+    for language, ctype in ("ja_JP", "C"), ("de_DE", "ja_JP"):
+        screen = text(tarvix.in_terminal([], [(texts("tarvmsg")[8], b"x")], {
+            "LANG": f"{ctype}.UTF-8", "LOCPATH": locales, "LC_MESSAGES": f"{language}.UTF-8"})[1])
+        assert texts("tarvmsg")[1] in screen, language
+    # Shift-JIS, a kanji of it across the end of the first 64-byte read, shown whole on 932.
+    (tarvix.root / "sjis").write_bytes(("x" * 63 + "完了しました\n").encode("cp932"))
+    screen = tarvix.in_terminal(child("file:" + native(tarvix.root / "sjis")), [(PROMPT, b"x")],
+                                {"LANG": "ja_JP.UTF-8", "LC_MESSAGES": "de_DE.UTF-8",
+                                 "LOCPATH": locales})[1]
+    assert "x完了しました".encode() in text(screen)
 
 
 @windows_only  # wine makes the code page the locale's, or UTF-8 where the manifest asks
@@ -395,7 +407,7 @@ def test_the_windows_95_and_nt_families_run_and_win32s_is_refused(tarvix, versio
                              "Version", "/d", version, "/f"], check=True, capture_output=True)
     tarvix.copy(name, TARVIX.parent / LIBRARY)
     code, out, *_ = tarvix.run(child("out:started\\n"))
-    assert (code, out.startswith(echoed(b"started\n")), tarvix.logs()) == (status, not status, [])
+    assert (code, out.startswith(b"started\n"), tarvix.logs()) == (status, not status, [])
 
 
 @posix_only
@@ -423,13 +435,15 @@ def test_output_that_cannot_be_written_loses_nothing_from_the_log_but_a_gone_rea
     gone = output == "a reader of a line"
     (tarvix.root / "key").write_bytes(b"v")
     with open(tarvix.root / "key") as key, open("/dev/full", "wb") as full:
-        process = tarvix.start(child(*(["forever:y\\n"] if gone else ["signals", "bytes:100000"])),
-                               {"RIVEZEVEVIVA": viewer("log")}, stdin=key,
+        actions = ["ask:y\\n", "forever:y\\n"] if gone else ["signals", "bytes:100000"]
+        process = tarvix.start(child(*actions), {"RIVEZEVEVIVA": viewer("log")},
+                               stdin=subprocess.PIPE if gone else key,
                                stdout=full if output == "/dev/full" else subprocess.PIPE,
                                preexec_fn=(lambda: os.close(1)) if output == "closed" else None)
-    if gone:  # as `| head -1`: the run is over, with no prompt, no key and no writer left
-        assert process.stdout.readline() == echoed(b"y\n")
+    if gone:  # the line while the program waits; then, as `| head -1`, the run is over, with no
+        assert process.stdout.readline() == b"y\n"  # prompt, no key and no writer left
         process.stdout.close()
+        process.stdin.close()  # the program goes on
         assert process.wait() == 0 and not tarvix.logs() and not any(tarvix.seen.iterdir())
         tarvix.settle()  # no writer left
     else:

@@ -6,10 +6,10 @@ import re, subprocess, sys
 objdump, kernel32, *files = sys.argv[1:]
 allowed = {"KERNEL32.DLL": open(kernel32).read(), "USER32.DLL": "LoadStringA MessageBoxA",
            "MSVCRT.DLL": """__doserrno __getmainargs __initenv __mb_cur_max __p__acmdln __p__commode
-    __p__fmode __set_app_type __setusermatherr _amsg_exit _cexit _close _errno _initterm _iob _lock
-    _onexit _read _unlock abort atoi calloc exit fflush fprintf fputc fputs free fwrite getenv
-    localeconv malloc memchr memcmp memcpy memmove memset realloc setlocale setvbuf signal strchr
-    strcmp strerror strlen strncmp vfprintf wcslen"""}
+    __p__fmode __set_app_type __setusermatherr _amsg_exit _cexit _close _errno _fileno _initterm
+    _iob _lock _onexit _read _setmode _unlock abort atoi calloc exit fflush fprintf fputc fputs free
+    fwrite getenv localeconv malloc memchr memcmp memcpy memmove memset realloc setlocale setvbuf
+    signal strchr strcmp strerror strlen strncmp vfprintf wcslen"""}
 faults = []
 for file in files:
     dump = subprocess.run([objdump, "-p", file], capture_output=True, text=True, check=True).stdout

@@ -8,14 +8,16 @@ constexpr DWORD kPumpChunkBytes = 64;
 // Reads of a pipe that keep failing end the pump as its end would.
 constexpr int kMaxFailedReads = 16;
 
-// Copies until every writer is gone, or until nobody reads the echo.
+// Copies until every writer is gone, or until nobody reads the echo. Whenever the program is
+// quiet, what the output holds goes out before the read waits for more.
 void copyPipe(HANDLE pipeRead, HANDLE logFile) {
     char chunk[kPumpChunkBytes];
     bool logging = logFile != INVALID_HANDLE_VALUE;
+    platform::PipeReader reader(pipeRead, flushOutput);
     for (int failedReads = 0; failedReads < kMaxFailedReads;) {
         DWORD count = 0;
-        const BOOL readOk = ReadFile(pipeRead, chunk, kPumpChunkBytes, &count, nullptr);
-        if (!readOk && GetLastError() == ERROR_BROKEN_PIPE) break;
+        const BOOL readOk = reader.read(chunk, kPumpChunkBytes, &count);
+        if (nobodyReads() || (!readOk && GetLastError() == ERROR_BROKEN_PIPE)) break;
         reportFailure(readOk, "ReadFile");
         if (!readOk) {
             ++failedReads;
@@ -43,6 +45,7 @@ void copyPipe(HANDLE pipeRead, HANDLE logFile) {
 // reported, and the program writes nowhere.
 void CaptureRun::pumpOutput() {
     if (pipeRead) copyPipe(pipeRead, logFile);
+    endEcho();
     CloseHandle(logFile);
     logFile = nullptr;
     CloseHandle(pipeRead);

@@ -12,6 +12,8 @@ constexpr std::size_t kOutputBufferBytes = 4096;
 // Our standard output when it is a console, else null.
 HANDLE console = nullptr;
 bool readerGone = false;
+// The start of the child's last character, which the console has not been given yet.
+std::string held;
 
 // A write that failed for another reason (a full disk behind a redirection, say) changes nothing.
 // Once one has found no reader, the output is not tried again: after a failed write the runtime's
@@ -19,6 +21,14 @@ bool readerGone = false;
 bool checked(bool written) {
     if (!written && platform::writeFoundNoReader()) readerGone = true;
     return !readerGone;
+}
+
+// Nobody leaves a console unread: a failed write to one changes nothing either.
+bool put(const char* bytes, std::size_t count) {
+    if (!console) return checked(std::fwrite(bytes, 1, count, stdout) == count);
+    DWORD written = 0;
+    WriteFile(console, bytes, static_cast<DWORD>(count), &written, nullptr);
+    return true;
 }
 
 std::string formatted(const char* format, va_list arguments) {
@@ -39,15 +49,22 @@ void setUpOutput() {
     DWORD mode;
     // A question, not an operation: failing means the output is no console.
     if (GetConsoleMode(output, &mode)) console = output;
+    platform::takeBytesAsTheyCome();
     std::setvbuf(stdout, nullptr, _IOFBF, kOutputBufferBytes);
 }
 
-// Nobody leaves a console unread: a failed write to one changes nothing either.
 bool writeOutput(const char* bytes, std::size_t count) {
-    if (!console) return checked(std::fwrite(bytes, 1, count, stdout) == count);
-    DWORD written = 0;
-    WriteFile(console, bytes, static_cast<DWORD>(count), &written, nullptr);
+    if (!console) return put(bytes, count);
+    held.append(bytes, count);
+    const std::size_t whole = platform::wholeCharacters(held);
+    put(held.data(), whole);
+    held.erase(0, whole);
     return true;
+}
+
+void endEcho() {
+    put(held.data(), held.size());
+    held.clear();
 }
 
 int say(const char* format, ...) {
@@ -55,8 +72,8 @@ int say(const char* format, ...) {
     va_start(arguments, format);
     const std::string text = formatted(format, arguments);
     va_end(arguments);
-    const std::string shown = console ? platform::inConsoleCodePage(text) : text;
-    writeOutput(shown.data(), shown.size());
+    const std::string shown = platform::forOutput(text);
+    put(shown.data(), shown.size());
     return static_cast<int>(text.size());
 }
 

@@ -2,17 +2,21 @@
 
 #include <cstddef>
 
-// The utility's own standard output: the one it was started with. On a console everything is
-// written to it directly, the child's bytes as they came and our own texts in the console's code
-// page: the runtime's text mode would convert the one and not the other. Redirected, everything
-// goes through the runtime's stream, 4096 bytes at a time, in the program's code page.
+// The utility's own standard output: the one it was started with. The program's bytes go out as
+// they came, wherever the output goes; our own texts in the console's code page while a console
+// is attached. On a console everything is written to it directly; redirected, everything goes
+// through the runtime's stream, which collects up to 4096 bytes and is flushed whenever the
+// program is quiet.
 //
 // Once a write finds that nobody reads the output any more (the reader of a pipe has gone), the
 // run is over: nobody would see the rest of the echo, a prompt or a report.
 
 void setUpOutput();
-// Writes the child's bytes as they are. Returns false once nobody reads the output.
+// Writes the child's bytes as they are. Returns false once nobody reads the output. A console is
+// given whole characters only: the start of one that the next bytes complete waits for them.
 bool writeOutput(const char* bytes, std::size_t count);
+// The child's output has ended: what waited for the rest of a character goes out as it is.
+void endEcho();
 // Writes a text of our own, formatted as printf formats it. Returns its length in bytes, as
 // printf does.
 int say(const char* format, ...);

@@ -8,6 +8,8 @@
 
 #ifdef _WIN32
 
+#include <fcntl.h>
+#include <io.h>
 #include <windows.h>
 
 #include <cstdio>
@@ -56,8 +58,19 @@ inline bool isAnotherSessionsTerminal(HANDLE) {
     return false;
 }
 
-// The text, from the program's code page, in the console's output code page (code_pages.cpp).
-std::string inConsoleCodePage(const std::string& text);
+// Our output stream in binary mode, so that the program's bytes pass as they came: msvcrt's text
+// mode would make each of its line feeds CR LF. It fails only where there is no output at all.
+inline void takeBytesAsTheyCome() {
+    _setmode(_fileno(stdout), _O_BINARY);
+}
+
+// A text of ours as it is written out (code_pages.cpp): lines ended with CR LF, as Windows's text
+// files end them, and, while a console is attached, in its output code page rather than the
+// program's, as the shell's own output is, whether the console shows it or a file keeps it.
+std::string forOutput(const std::string& text);
+// How much of the program's bytes the console can be given now: all but the start of a character
+// that the next bytes complete (code_pages.cpp).
+std::size_t wholeCharacters(const std::string& bytes);
 }  // namespace platform
 
 #else
@@ -116,9 +129,17 @@ inline bool writeFoundNoReader() {
 // (console.cpp).
 bool isAnotherSessionsTerminal(HANDLE input);
 
-// A terminal shows the locale's character set, which the texts are in already.
-inline std::string inConsoleCodePage(const std::string& text) {
+// Standard output has no text mode here.
+inline void takeBytesAsTheyCome() {}
+
+// A terminal shows the locale's character set, which the texts are in already, and a line feed
+// ends a line.
+inline std::string forOutput(const std::string& text) {
     return text;
+}
+// A terminal puts a character's bytes together itself.
+inline std::size_t wholeCharacters(const std::string& bytes) {
+    return bytes.size();
 }
 }  // namespace platform
 
@@ -136,4 +157,19 @@ std::vector<std::string> translations();
 // Whether the library's texts, ids 1 to lastId, all come out whole in the program's character
 // set: a language it cannot hold is not shown at all, rather than as question marks.
 bool showsWhole(HMODULE library, UINT lastId);
+
+// The pump's reads of its pipe (pipe_reader.cpp), as ReadFile reads it, its end failing with
+// ERROR_BROKEN_PIPE; but whenever a read would wait for the program, beforeWaiting comes first,
+// so that what our output holds goes out while the program is quiet. When beforeWaiting returns
+// false, the read gives up and succeeds with nothing.
+class PipeReader {
+public:
+    PipeReader(HANDLE pipe, bool (*beforeWaiting)()) : pipe(pipe), beforeWaiting(beforeWaiting) {}
+    BOOL read(void* buffer, DWORD size, LPDWORD count);
+
+private:
+    HANDLE pipe;
+    bool (*beforeWaiting)();
+    bool readyToPoll = false;  // POSIX: the read end is non-blocking, made so by the first read
+};
 }  // namespace platform
