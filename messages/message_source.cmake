@@ -6,14 +6,17 @@
 # (but with UNCUT, for the test library that shows the cut). With BASE, the English file, it is a
 # translation: it must have exactly BASE's ids.
 # With OUTPUT, it writes the texts as a Windows resource script with one string table, marked
-# language-neutral so that it is found whatever the thread's language.
-#   cmake -DSOURCE=de.msg [-DBASE=tarvmsg.msg] [-DUNCUT=ON] [-DOUTPUT=de.rc] -P message_source.cmake
+# language-neutral so that it is found whatever the thread's language. With CATALOG, it writes
+# them as the POSIX layer's catalog: a line for each text, its id, a tab and the text, in UTF-8.
+#   cmake -DSOURCE=de.msg [-DBASE=tarvmsg.msg] [-DUNCUT=ON] [-DOUTPUT=de.rc] [-DCATALOG=de.cat]
+#         -P message_source.cmake
 cmake_minimum_required(VERSION 3.25)
 
-# Sets ids and table (the string table's lines) from the file.
+# Sets ids, table (the string table's lines) and catalog (the catalog's) from the file.
 function(read_messages file)
     set(ids)
     set(table "")
+    set(catalog "")
     file(READ ${file} content)
     # Kept out of the way of CMake's lists, which split at ';' and escape with '\'.
     string(ASCII 1 semicolon)
@@ -33,6 +36,7 @@ function(read_messages file)
                     "UTF-8, more than the 79 the utility shows")
             endif()
             list(APPEND ids ${CMAKE_MATCH_1})
+            string(APPEND catalog "${CMAKE_MATCH_1}\t${text}\n")
             string(REPLACE "\"" "\"\"" text "${text}")
             string(APPEND table "    ${CMAKE_MATCH_1} \"${text}\"\n")
         elseif(NOT line MATCHES "^(|\\$|\\$[ \t].*|\\$set[ \t]+1[ \t]*)$")
@@ -44,6 +48,7 @@ function(read_messages file)
     endforeach()
     set(ids ${ids} PARENT_SCOPE)
     set(table "${table}" PARENT_SCOPE)
+    set(catalog "${catalog}" PARENT_SCOPE)
 endfunction()
 
 if(BASE)
@@ -65,4 +70,7 @@ if(BASE)
 endif()
 if(OUTPUT)
     file(WRITE ${OUTPUT} "#pragma code_page(65001)\nLANGUAGE 0, 0\nSTRINGTABLE\nBEGIN\n${table}END\n")
+endif()
+if(CATALOG)
+    file(WRITE ${CATALOG} "${catalog}")
 endif()

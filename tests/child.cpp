@@ -12,12 +12,15 @@
 //   fds; signals        (Linux) the files our descriptors are open on; the signals we block and
 //                       ignore
 //   locale              the locale's variables as we got them, a line each
+//   error:N             the C library's text for error N in the environment's locale
 //   view:TAG            be the viewer of the log named last: write a line saying what we were
 //                       given and have to standard output and error, and put it and the log
 //                       into $VIEWER_SEEN/TAG
 #include <cctype>
 #include <chrono>
+#include <clocale>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -162,6 +165,9 @@ int main(int argc, char** argv) {
                 const char* value = std::getenv(variable);
                 write(variable + ("=" + std::string(value ? value : "-")) + "\n");
             }
+        } else if (name == "error") {
+            std::setlocale(LC_ALL, "");
+            write(std::strerror(std::stoi(value)));
         } else if (name == "args") {
             while (++i < argc) write(argv[i] + std::string("\n"));
         } else if (name == "view") {

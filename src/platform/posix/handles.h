@@ -5,6 +5,8 @@
 #include <signal.h>
 #include <sys/types.h>
 
+#include <string>
+
 #include "platform/posix/win32.h"
 
 namespace posix {
@@ -33,8 +35,13 @@ int awaitTerminalInput(int fd);
 // WaitForSingleObject on a console: WAIT_OBJECT_0 once the terminal holds input, WAIT_TIMEOUT.
 DWORD waitForConsoleInput(int fd, DWORD milliseconds);
 
+// Message libraries (catalogs.cpp). The text of that id, or null.
+const char* textOf(HMODULE library, UINT id);
+
 // Languages (languages.cpp). Takes the environment's locale, where it can change a text.
 void takeLocale();
+// The character set of the locale the texts are shown in, as iconv names it.
+std::string localeCharset();
 
 // Processes (process.cpp). Reaps each released process once it has ended.
 void watchChildren();

@@ -1,9 +1,10 @@
 // Which translation of the message catalog speaks the user's language, as users of gettext's
 // programs expect: catalogs under locale/<language>/LC_MESSAGES, and the language taken from the
 // environment, which is never changed (the child and the viewer get it as it came).
+#include <langinfo.h>
+
 #include <clocale>
 #include <cstdlib>
-#include <cstring>
 #include <initializer_list>
 #include <string>
 #include <vector>
@@ -27,24 +28,32 @@ const char* languageList() {
     return list && *list ? list : nullptr;
 }
 
-// Whether no catalog can change a text, so that the locale need not even be read: the locale of
-// messages that setlocale would take from the environment (LC_ALL, else LC_MESSAGES, else LANG)
-// ignores LANGUAGE, or is a C locale (C.UTF-8) with no LANGUAGE to name a language.
-bool englishWhatever() {
+// The locale of messages that setlocale takes from the environment: LC_ALL, else LC_MESSAGES,
+// else LANG; empty with none.
+std::string messagesLocale() {
     for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
         const char* name = std::getenv(variable);
-        if (!name || !*name) continue;
-        return ignoresLanguage(name) || (std::strncmp(name, "C.", 2) == 0 && !languageList());
+        if (name && *name) return name;
     }
-    return true;
+    return "";
 }
 
+// Whether no catalog can change a text, so that the locale need not even be read: the locale of
+// messages ignores LANGUAGE, or is a C locale (C.UTF-8) with no LANGUAGE to name a language.
+bool englishWhatever() {
+    const std::string name = messagesLocale();
+    return ignoresLanguage(name) || (name.compare(0, 2, "C.") == 0 && !languageList());
+}
+
+// Whether the locale of messages was taken: a locale that is not there is C's, which ignores
+// LANGUAGE. Its name is the environment's, since musl calls C.UTF-8's messages C's.
+bool messagesTaken = false;
+
 // The locale names to try, best first: LANGUAGE's list, as gettext takes it, else the locale of
-// messages that setlocale found. A locale that is not there is C's, which ignores LANGUAGE.
+// messages.
 std::vector<std::string> localeNames() {
-    const char* messages = std::setlocale(LC_MESSAGES, nullptr);
-    if (englishWhatever() || !messages || ignoresLanguage(messages)) return {};
-    const std::string names = languageList() ? languageList() : messages;
+    if (!messagesTaken) return {};
+    const std::string names = languageList() ? languageList() : messagesLocale();
     std::vector<std::string> found;
     for (std::size_t start = 0, end; start <= names.size(); start = end + 1) {
         end = std::min(names.find(':', start), names.size());
@@ -68,7 +77,7 @@ std::vector<std::string> languagesOf(const std::string& name) {
 void posix::takeLocale() {
     if (englishWhatever()) return;
     std::setlocale(LC_CTYPE, "");
-    std::setlocale(LC_MESSAGES, "");
+    messagesTaken = std::setlocale(LC_MESSAGES, "") != nullptr;
 }
 
 std::vector<std::string> platform::translations() {
@@ -80,4 +89,15 @@ std::vector<std::string> platform::translations() {
         }
     }
     return catalogs;
+}
+
+// musl knows no character set but UTF-8 and names no other, yet the utility may run where the
+// locale's name says another (de_DE.ISO-8859-1 on a glibc system, whose terminal shows Latin-1):
+// the codeset the name gives is taken where it gives one.
+std::string posix::localeCharset() {
+    const std::string name = std::setlocale(LC_CTYPE, nullptr);
+    const std::size_t dot = name.find('.');
+    if (dot == std::string::npos) return nl_langinfo(CODESET);
+    const std::string codeset = name.substr(dot + 1, name.find('@', dot) - dot - 1);
+    return codeset == "utf8" || codeset == "utf-8" || codeset == "UTF8" ? "UTF-8" : codeset;
 }

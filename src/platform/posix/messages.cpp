@@ -1,51 +1,42 @@
 #include <iconv.h>
-#include <langinfo.h>
-#include <nl_types.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <string>
 
 #include "platform/platform.h"
 #include "platform/posix/handles.h"
 
 namespace {
-// gencat's default set, which holds every message.
-constexpr int kMessageSet = 1;
-
 // Catalogs are UTF-8; the locale may have another character set (de_DE.ISO-8859-1, say). A text
 // that cannot be given whole in it is not given at all: false.
 bool inLocaleCharset(const char* text, std::string& converted) {
     converted = text;
-    const char* charset = nl_langinfo(CODESET);
+    const std::string charset = posix::localeCharset();
     const bool ascii = std::all_of(converted.begin(), converted.end(),
                                    [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-    if (ascii || std::strcmp(charset, "UTF-8") == 0) return true;
-    const iconv_t conversion = iconv_open(charset, "UTF-8");
+    if (ascii || charset == "UTF-8") return true;
+    const iconv_t conversion = iconv_open(charset.c_str(), "UTF-8");
     if (conversion == reinterpret_cast<iconv_t>(-1)) return false;
     std::string output(4 * converted.size(), '\0');
     char* in = &converted[0];
     char* out = &output[0];
     std::size_t inLeft = converted.size();
     std::size_t outLeft = output.size();
+    // Anything but 0 leaves a character out: -1, or musl's count of characters it replaced.
     const bool whole = iconv(conversion, &in, &inLeft, &out, &outLeft) == 0;
     iconv_close(conversion);
     converted = output.substr(0, output.size() - outLeft);
     return whole;
-}
-
-const char* textOf(HINSTANCE instance, UINT id) {
-    return catgets(reinterpret_cast<nl_catd>(instance), kMessageSet, static_cast<int>(id), nullptr);
 }
 }  // namespace
 
 bool platform::showsWhole(HMODULE library, UINT lastId) {
     std::string converted;
     for (UINT id = 1; id <= lastId; ++id) {
-        const char* text = textOf(library, id);
+        const char* text = posix::textOf(library, id);
         if (text && !inLocaleCharset(text, converted)) return false;
     }
     return true;
@@ -61,22 +52,6 @@ HMODULE platform::loadOwnLibrary(const std::string& path) {
     return LoadLibraryA((own.substr(0, own.rfind('/') + 1) + path).c_str());
 }
 
-// Exactly the catalog at that path: with a slash in its name, catopen searches nowhere else, so
-// neither NLSPATH nor the locale can put another one in its place. A bare name, which it would
-// search for, is refused.
-HMODULE LoadLibraryA(LPCSTR libraryName) {
-    if (!std::strchr(libraryName, '/')) {
-        posix::fail(EINVAL);
-        return nullptr;
-    }
-    const nl_catd catalog = catopen(libraryName, 0);
-    return catalog == reinterpret_cast<nl_catd>(-1) ? nullptr : reinterpret_cast<HMODULE>(catalog);
-}
-
-BOOL FreeLibrary(HMODULE module) {
-    return catclose(reinterpret_cast<nl_catd>(module)) == 0;
-}
-
 // A message the catalog lacks, or cannot give in the locale's character set, loads as nothing
 // and leaves the buffer alone, as on Windows a missing one does.
 int LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int bufferMax) {
@@ -84,7 +59,7 @@ int LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int bufferMax) {
         posix::fail(EINVAL);
         return 0;
     }
-    const char* text = textOf(instance, id);
+    const char* text = posix::textOf(instance, id);
     std::string converted;
     if (!text || !inLocaleCharset(text, converted)) return 0;
     const int length =

@@ -15,8 +15,8 @@
 //    CTRL_BREAK_EVENT, a hang-up or a request to terminate CTRL_CLOSE_EVENT.
 //  - Processes: the command line is split as Windows programs split theirs and the first word is
 //    looked up on PATH; no shell is ever involved.
-//  - Message libraries: X/Open message catalogs, opened exactly at the path given, never looked
-//    for elsewhere. A message box is a line on standard error.
+//  - Message libraries: catalogs the build writes (catalogs.cpp), read exactly at the path given,
+//    never looked for elsewhere. A message box is a line on standard error.
 // What it leaves out: security descriptors, share modes (POSIX has none), overlapped I/O, thread
 // handles that do anything, waits with a timeout, and every call the program does not make.
 // What it needs: Linux, where /proc/self/exe names the running program (the message catalogs are
@@ -186,8 +186,7 @@ DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds);
 // Versions: the layer gives the NT family's semantics.
 BOOL GetVersionExA(LPOSVERSIONINFOA versionInformation);
 
-// Libraries: only message libraries, as X/Open message catalogs (set 1, message number = id),
-// named by a path that holds a slash.
+// Libraries: only message libraries, as the build's catalogs, named by a path that holds a slash.
 HMODULE LoadLibraryA(LPCSTR libraryName);
 BOOL FreeLibrary(HMODULE module);
 int LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int bufferMax);
