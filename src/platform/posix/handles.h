@@ -38,6 +38,9 @@ DWORD waitForConsoleInput(int fd, DWORD milliseconds);
 // Message libraries (catalogs.cpp). The text of that id, or null.
 const char* textOf(HMODULE library, UINT id);
 
+// The utility's own file, by its absolute path, or empty when it cannot be named (own_file.cpp).
+std::string ownFile();
+
 // Languages (languages.cpp). Takes the environment's locale, where it can change a text.
 void takeLocale();
 // The character set of the locale the texts are shown in, as iconv names it.

@@ -42,13 +42,11 @@ bool platform::showsWhole(HMODULE library, UINT lastId) {
     return true;
 }
 
-// /proc/self/exe names the utility's own file. A path that starts with a slash is the system's.
+// A path that starts with a slash is the system's.
 HMODULE platform::loadOwnLibrary(const std::string& path) {
     if (path[0] == '/') return LoadLibraryA(path.c_str());
-    char self[MAX_PATH];
-    const ssize_t length = readlink("/proc/self/exe", self, sizeof self);
-    if (length <= 0 || length == sizeof self) return nullptr;
-    const std::string own(self, static_cast<std::size_t>(length));
+    const std::string own = posix::ownFile();
+    if (own.empty()) return nullptr;
     return LoadLibraryA((own.substr(0, own.rfind('/') + 1) + path).c_str());
 }
 

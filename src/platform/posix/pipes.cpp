@@ -9,14 +9,26 @@ namespace {
 bool isCurrentProcess(HANDLE process) {
     return posix::processOf(process) == getpid();
 }
+
+bool closeOnExec(int fd) {
+    return fcntl(fd, F_SETFD, FD_CLOEXEC) == 0;
+}
 }  // namespace
 
 // The size is only a hint on Windows; the system's default pipe buffer serves for any.
 BOOL CreatePipe(PHANDLE readPipe, PHANDLE writePipe, LPSECURITY_ATTRIBUTES attributes, DWORD) {
     if (attributes && attributes->lpSecurityDescriptor) return posix::fail(EINVAL);
-    const int inherit = attributes && attributes->bInheritHandle ? 0 : O_CLOEXEC;
     int ends[2];
-    if (pipe2(ends, inherit) != 0) return FALSE;
+    if (pipe(ends) != 0) return FALSE;
+    // Made close-on-exec after the pipe, not with it (pipe2 is Linux's): the utility has one
+    // thread, so no child can start in between.
+    const bool inherit = attributes && attributes->bInheritHandle;
+    if (!inherit && !(closeOnExec(ends[0]) && closeOnExec(ends[1]))) {
+        const int error = errno;
+        close(ends[0]);
+        close(ends[1]);
+        return posix::fail(error);
+    }
     *readPipe = posix::makeHandle(posix::HandleKind::Pipe, ends[0]);
     *writePipe = posix::makeHandle(posix::HandleKind::Pipe, ends[1]);
     return TRUE;

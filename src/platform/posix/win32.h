@@ -19,8 +19,8 @@
 //    never looked for elsewhere. A message box is a line on standard error.
 // What it leaves out: security descriptors, share modes (POSIX has none), overlapped I/O, thread
 // handles that do anything, waits with a timeout, and every call the program does not make.
-// What it needs: Linux, where /proc/self/exe names the running program (the message catalogs are
-// looked for beside it), and glibc 2.9 or later, for pipe2.
+// What it needs: POSIX, with a way to name the running program's file (own_file.cpp: Linux's
+// /proc/self/exe, macOS's _NSGetExecutablePath), since the message catalogs are beside it.
 #pragma once
 
 #include <cerrno>
@@ -48,10 +48,9 @@ using LPHANDLE = HANDLE*;
 #define WINAPI
 using PHANDLER_ROUTINE = BOOL (*)(DWORD controlType);
 
-constexpr BOOL FALSE = 0;
-// Long enough for any path Linux gives, where Windows' is 260.
-constexpr DWORD MAX_PATH = 4096;
-constexpr BOOL TRUE = 1;
+// Macros, as Windows has them, since macOS's headers define them too.
+#define FALSE 0
+#define TRUE 1
 
 inline HANDLE const INVALID_HANDLE_VALUE = reinterpret_cast<HANDLE>(~std::uintptr_t{0});
 
