@@ -12,6 +12,7 @@
 //   fds; signals        (Linux) the files our descriptors are open on; the signals we block and
 //                       ignore
 //   locale              the locale's variables as we got them, a line each
+//   awaited             once the utility that started us waits for us, go on; end if it does not
 //   view:TAG            be the viewer of the log named last: write a line saying what we were
 //                       given and have to standard output and error, and put it and the log
 //                       into $VIEWER_SEEN/TAG
@@ -106,6 +107,23 @@ BOOL WINAPI sayLastWords(DWORD) {
     return FALSE;
 }
 
+// Whether the utility that started us waits for us, once it does (Linux shows its wait in /proc);
+// false once it has ended without. Elsewhere, after a while, by when one that does not wait has
+// deleted the log.
+bool awaited() {
+    const std::string self = stateAndParent(fileOf("/proc/self/stat"));
+    if (self == " ") {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        return true;
+    }
+    const std::string parent = "/proc/" + self.substr(self.find(' ') + 1);
+    while (fileOf(parent + "/wchan") != "do_wait") {
+        if (std::string("ZX ").find(stateAndParent(fileOf(parent + "/stat"))[0]) != 3) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
 void view(const std::string& tag, const std::string& log) {
     DWORD mode = 0;
     bool terminal = true;
@@ -164,6 +182,8 @@ int main(int argc, char** argv) {
             }
         } else if (name == "args") {
             while (++i < argc) write(argv[i] + std::string("\n"));
+        } else if (name == "awaited") {
+            if (!awaited()) break;
         } else if (name == "view") {
             view(value, argv[argc - 1]);
         }
