@@ -118,7 +118,8 @@ bool awaited() {
     }
     const std::string parent = "/proc/" + self.substr(self.find(' ') + 1);
     while (fileOf(parent + "/wchan") != "do_wait") {
-        if (std::string("ZX ").find(stateAndParent(fileOf(parent + "/stat"))[0]) != 3) return false;
+        const char state = stateAndParent(fileOf(parent + "/stat"))[0];
+        if (state == 'Z' || state == 'X' || state == ' ') return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     return true;

@@ -491,7 +491,7 @@ def test_in_a_terminal_echoes_show_at_once_one_whole_key_answers_and_interrupts_
 # wine's console too: a pending read of a program that an interrupt ended keeps the next key there.
 def test_an_interrupt_while_the_program_runs_is_its_own_and_no_prompt_goes_where_none_sees_it(
         tarvix):
-    code, screen, *_ = tarvix.in_terminal(child("out:ready\\n", "onint:saved\\n", "sleep:60000"),
+    code, screen, *_ = tarvix.in_terminal(child("onint:saved\\n", "out:ready\\n", "sleep:60000"),
                                           [(b"ready", b"\x03"), (PROMPT, b""), (KEYS, b"x")])
     assert code == 0 and b"saved" in screen.partition(PROMPT)[0], "its last words, then the prompt"
     # The keyboard here, the output elsewhere, or the terminal another session's (setsid): no
