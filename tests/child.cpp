@@ -13,6 +13,7 @@
 //                       ignore
 //   locale              the locale's variables as we got them, a line each
 //   error:N             the C library's text for error N in the environment's locale
+//   awaited             once the utility that started us waits for us, go on; end if it does not
 //   view:TAG            be the viewer of the log named last: write a line saying what we were
 //                       given and have to standard output and error, and put it and the log
 //                       into $VIEWER_SEEN/TAG
@@ -109,6 +110,24 @@ BOOL WINAPI sayLastWords(DWORD) {
     return FALSE;
 }
 
+// Whether the utility that started us waits for us, once it does (Linux shows its wait in /proc);
+// false once it has ended without. Elsewhere, after a while, by when one that does not wait has
+// deleted the log.
+bool awaited() {
+    const std::string self = stateAndParent(fileOf("/proc/self/stat"));
+    if (self == " ") {
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        return true;
+    }
+    const std::string parent = "/proc/" + self.substr(self.find(' ') + 1);
+    while (fileOf(parent + "/wchan") != "do_wait") {
+        const char state = stateAndParent(fileOf(parent + "/stat"))[0];
+        if (state == 'Z' || state == 'X' || state == ' ') return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
 void view(const std::string& tag, const std::string& log) {
     DWORD mode = 0;
     bool terminal = true;
@@ -170,6 +189,8 @@ int main(int argc, char** argv) {
             write(std::strerror(std::stoi(value)));
         } else if (name == "args") {
             while (++i < argc) write(argv[i] + std::string("\n"));
+        } else if (name == "awaited") {
+            if (!awaited()) break;
         } else if (name == "view") {
             view(value, argv[argc - 1]);
         }

@@ -43,8 +43,8 @@ def child(*actions):
     return [native(CHILD), *actions]
 
 
-def viewer(tag):  # slow to look, so that a utility that does not wait has deleted the log by then
-    return f"{native(CHILD)} sleep:200 view:{tag}"
+def viewer(tag):  # seen only by a utility that waits for it
+    return f"{native(CHILD)} awaited view:{tag}"
 
 
 def pattern(size):
@@ -109,7 +109,7 @@ class Tarvix:
         sessions = ",".join(str(process.pid) for process in self.sessions)
         while subprocess.run(["pgrep", "-r", "RSD", "-s", sessions], stdout=subprocess.DEVNULL
                              ).returncode == 0:
-            continue
+            time.sleep(0.01)
 
     def end(self):  # every process of every session started, job control's groups included
         if self.sessions:
@@ -184,9 +184,9 @@ def locales(tmp_path_factory):  # made for the suite, used through LOCPATH: user
     folder = tmp_path_factory.mktemp("locales")
     names = ["de_DE.UTF-8", "de_AT.UTF-8", "fr_FR.UTF-8", "es_ES.UTF-8", "ja_JP.UTF-8",
              "pt_BR.UTF-8", "de_DE.ISO-8859-1"]
-    makers = [subprocess.Popen(["localedef", "-i", name.split(".")[0], "-f", name.split(".")[1],
-                                folder / name]) for name in names]
-    assert [maker.wait() for maker in makers] == [0] * len(names)
+    for name in names:  # one at a time: each takes a core and much memory
+        language, charset = name.split(".")
+        subprocess.run(["localedef", "-i", language, "-f", charset, folder / name], check=True)
     return str(folder)
 
 
@@ -243,7 +243,7 @@ def test_output_is_echoed_and_logged_whole_the_viewer_shows_it_and_it_is_deleted
 @pytest.mark.parametrize("variables, first", [  # those set, whole; an empty one counts as unset
     ({"TEMP": "a", "TMP": "b"}, "TEMP"), ({"TMP": "b", "TMPDIR": "c"}, "TMP"), ({}, None),
     ({"TEMP": "", "TMP": "b"}, "TMP"), ({"TMPDIR": "c"}, "TMPDIR"), ({"TEMP": 'a"/'}, "TEMP"),
-    ({"TEMP": 'a "b\\" c'}, "TEMP")])
+    ({"TEMP": 'a\tb\\'}, "TEMP")])
 def test_the_log_is_in_the_directory_of_the_first_variable_set(tarvix, variables, first):
     env = {"TEMP": None, "RIVEZEVEVIVA": "echo"}  # the viewer says which path it was given
     for name, directory in variables.items():
@@ -288,16 +288,14 @@ def test_failures_are_reported_and_the_run_goes_on_and_a_log_that_fails_is_repor
         resource.setrlimit(resource.RLIMIT_FSIZE, (100, 100))])[1]
     assert re.match(re.escape(pattern(64)) + report("WriteFile", errno.EFBIG) +
                     re.escape(pattern(1000)[64:] + CLOSING), out)
-    # No descriptors left for the pipe: its failure, then the prompt; the program's output and
-    # error are on /dev/null, not the first files it opens. musl's posix_spawn needs a pipe of its
-    # own: there the program cannot start either.
+    # No descriptors left for the pipe: its failure, no pump, then the prompt; the program's
+    # output and error are on /dev/null, not the first files it opens. musl's posix_spawn needs a
+    # pipe of its own: there the program cannot start either.
     out = tarvix.run(child("view:nopipe"), preexec_fn=lambda: resource.setrlimit(
         resource.RLIMIT_NOFILE, (5, 5)))[1]
     tarvix.settle()
-    assert re.fullmatch(report("CreatePipe", errno.EMFILE) + report("DuplicateHandle", errno.EBADF)
-                        * 2 + report("CreateProcess", errno.EMFILE) * MUSL +
-                        report("CloseHandle", errno.EBADF) * 2 + re.escape(CLOSING) +
-                        NOT_A_CONSOLE, out)
+    assert re.match(report("CreatePipe", errno.EMFILE), out) and b"ReadFile" not in out
+    assert re.search(re.escape(CLOSING) + NOT_A_CONSOLE + rb"\Z", out)
     assert MUSL or tarvix.saw("nopipe")[0][4] == b"3", "the program's 0 to 2 open"
 
 
@@ -457,7 +455,7 @@ def test_output_that_cannot_be_written_loses_nothing_from_the_log_but_a_gone_rea
 def test_in_a_terminal_echoes_show_at_once_one_whole_key_answers_and_interrupts_leave_it_sound(
         tarvix):
     # No viewer named: vi, this one, which then reads a line: an interrupt there is the viewer's.
-    (tarvix.root / "vi").write_text(f'#!/bin/sh\nexec "{CHILD}" "view:$TAG" ask: "$@"\n')
+    (tarvix.root / "vi").write_text(f'#!/bin/sh\nexec "{CHILD}" awaited "view:$TAG" ask: "$@"\n')
     (tarvix.root / "vi").chmod(0o755)
     env = {"PATH": f"{tarvix.root}:{os.environ['PATH']}", "TAG": "key"}
     viewing = [(b"descriptors", b"\x03")]
@@ -492,7 +490,7 @@ def test_in_a_terminal_echoes_show_at_once_one_whole_key_answers_and_interrupts_
 # wine's console too: a pending read of a program that an interrupt ended keeps the next key there.
 def test_an_interrupt_while_the_program_runs_is_its_own_and_no_prompt_goes_where_none_sees_it(
         tarvix):
-    code, screen, *_ = tarvix.in_terminal(child("out:ready\\n", "onint:saved\\n", "sleep:60000"),
+    code, screen, *_ = tarvix.in_terminal(child("onint:saved\\n", "out:ready\\n", "sleep:60000"),
                                           [(b"ready", b"\x03"), (PROMPT, b""), (KEYS, b"x")])
     assert code == 0 and b"saved" in screen.partition(PROMPT)[0], "its last words, then the prompt"
     # The keyboard here, the output elsewhere, or the terminal another session's (setsid): no

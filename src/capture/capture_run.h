@@ -2,16 +2,17 @@
 
 #include <string>
 
-#include "platform/platform.h"
+#include "capture/handle.h"
+#include "capture/log_file.h"
 
 // One run of the utility: the child's command line, the log file and the pipe that carries the
-// child's standard output and error. Each handle is closed by the operation that uses it last;
-// destruction deletes the log, which any ending the utility can catch does before it.
+// child's standard output and error. Each handle is closed by the operation that uses it last, or
+// else as the run ends; the log is deleted as the run ends.
 class CaptureRun {
 public:
     CaptureRun() = default;
     // Virtual, as the run object's destructor has always been; nothing derives from it.
-    virtual ~CaptureRun();
+    virtual ~CaptureRun() = default;
     CaptureRun(const CaptureRun&) = delete;
     CaptureRun& operator=(const CaptureRun&) = delete;
 
@@ -20,8 +21,8 @@ public:
     // Launches the child and pumps its output; returns when the pipe's last writer is gone. The
     // interrupt and quit keys are the child's meanwhile.
     void run();
-    // Opens the log in the viewer and waits until the viewer ends; with no log, does nothing.
-    void viewLog();
+    // The log, for the viewer: closed once the run is over, deleted as the run ends.
+    const LogFile& log() const { return logFile; }
 
 private:
     void buildCommandLine(int count, const char* const* args);
@@ -30,15 +31,13 @@ private:
     void launchTarget();
     void pumpOutput();
 
-    // Null again once closed.
-    HANDLE logFile = nullptr;
-    HANDLE pipeRead = nullptr;
-    HANDLE errorWrite = nullptr;
-    HANDLE pipeWrite = nullptr;
-    // The standard output and error the utility was started with, given back to the viewer.
+    LogFile logFile;
+    Handle pipeRead;
+    Handle errorWrite;
+    Handle pipeWrite;
+    // The standard output and error the utility was started with, the process's own, given back
+    // once the child has its own.
     HANDLE originalOutput = nullptr;
     HANDLE originalError = nullptr;
     std::string commandLine;
-    // Set once the log is created.
-    std::string logPath;
 };

@@ -1,6 +1,6 @@
 #include "diagnostics/report_failure.h"
 
-#include "interaction/output.h"
+#include "output/output.h"
 #include "platform/platform.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include "interaction/key.h"
 #include "interaction/messages.h"
-#include "interaction/output.h"
+#include "output/output.h"
 
 namespace {
 // Whether the keys come from a console (a terminal) while the output goes elsewhere, into a file
@@ -22,7 +22,7 @@ bool promptUnseen() {
 bool askToViewLog() {
     if (nobodyReads() || promptUnseen()) return false;
     MessageBuffer prompt;
-    loadMessage(messageLibrary, IDS_VIEW_PROMPT, prompt);
+    messageLibrary.load(IDS_VIEW_PROMPT, prompt);
     say("\n\n\n");
     char key;
     do {

@@ -2,13 +2,11 @@
 
 #include <string>
 
-HMODULE messageLibrary = nullptr;
+MessageLibrary messageLibrary;
 
 namespace {
 // The translation of the library into the user's language: none for English, for a language
 // that has none here, or for one the program's character set cannot hold.
-HMODULE translation = nullptr;
-
 HMODULE loadTranslation() {
     for (const std::string& path : platform::translations()) {
         const HMODULE library = platform::loadOwnLibrary(path);
@@ -22,10 +20,10 @@ HMODULE loadTranslation() {
 
 bool loadMessageLibrary() {
     for (const char* place : platform::kMessageLibraryPlaces) {
-        messageLibrary =
+        messageLibrary.english =
             platform::loadOwnLibrary(place + std::string(platform::kMessageLibraryFile));
-        if (!messageLibrary) continue;
-        translation = loadTranslation();
+        if (!messageLibrary.english) continue;
+        messageLibrary.translation = loadTranslation();
         return true;
     }
     // The one text that cannot come from the library.
@@ -35,8 +33,8 @@ bool loadMessageLibrary() {
     return false;
 }
 
-void loadMessage(HMODULE library, UINT id, MessageBuffer& buffer) {
+void MessageLibrary::load(UINT id, MessageBuffer& buffer) const {
     buffer[0] = '\0';
     if (translation && LoadStringA(translation, id, buffer, kMessageBufferChars) > 0) return;
-    LoadStringA(library, id, buffer, kMessageBufferChars);
+    LoadStringA(english, id, buffer, kMessageBufferChars);
 }

@@ -15,13 +15,18 @@ constexpr UINT kLastMessageId = IDS_PLATFORM_CAPTION;
 constexpr int kMessageBufferChars = 80;
 using MessageBuffer = char[kMessageBufferChars];
 
-// The loaded message library, in English: set once at start, kept until the process ends.
-extern HMODULE messageLibrary;
+// The message library, in English, and its translation into the user's language, if there is one
+// that can be shown: loaded once at start, kept until the process ends.
+struct MessageLibrary {
+    HMODULE english = nullptr;
+    HMODULE translation = nullptr;
 
-// Loads the message library and its translation into the user's language, if there is one that
-// can be shown; or says in a message box that the library is missing and returns false.
+    // Loads a text into the buffer: the translation's, else English. A text both lack loads as an
+    // empty one.
+    void load(UINT id, MessageBuffer& buffer) const;
+};
+extern MessageLibrary messageLibrary;
+
+// Loads the message library and its translation; or says that the library is missing and returns
+// false.
 bool loadMessageLibrary();
-
-// Loads a text into the buffer: the translation's, else the library's. A text both lack loads as
-// an empty one.
-void loadMessage(HMODULE library, UINT id, MessageBuffer& buffer);

@@ -8,7 +8,7 @@ UINT platformRefusal(BOOL queried, DWORD platformId) {
     return IDS_PLATFORM_UNSUPPORTED;
 }
 
-bool checkPlatform(HMODULE library) {
+bool checkPlatform(const MessageLibrary& library) {
     OSVERSIONINFOA version{};
     version.dwOSVersionInfoSize = sizeof version;
     const BOOL queried = GetVersionExA(&version);
@@ -16,8 +16,8 @@ bool checkPlatform(HMODULE library) {
     if (refusal == 0) return true;
     MessageBuffer text;
     MessageBuffer caption;
-    loadMessage(library, refusal, text);
-    loadMessage(library, IDS_PLATFORM_CAPTION, caption);
+    library.load(refusal, text);
+    library.load(IDS_PLATFORM_CAPTION, caption);
     MessageBoxA(nullptr, text, caption, MB_ICONERROR | MB_SETFOREGROUND);
     return false;
 }

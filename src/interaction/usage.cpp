@@ -4,12 +4,12 @@
 
 #include "interaction/key.h"
 #include "interaction/messages.h"
-#include "interaction/output.h"
+#include "output/output.h"
 
 void printUsage() {
     MessageBuffer line;
     for (UINT id = IDS_USAGE_FIRST; id <= IDS_USAGE_LAST; ++id) {
-        loadMessage(messageLibrary, id, line);
+        messageLibrary.load(id, line);
         say("%s\n", line);
     }
 }

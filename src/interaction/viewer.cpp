@@ -1,12 +1,13 @@
+#include "interaction/viewer.h"
+
 #include <cstdlib>
 #include <string>
 
-#include "capture/capture_run.h"
 #include "capture/command_line.h"
-#include "capture/endings.h"
+#include "capture/interrupts.h"
 #include "capture/process.h"
 #include "diagnostics/report_failure.h"
-#include "interaction/output.h"
+#include "output/output.h"
 
 namespace {
 // The first of the viewer's variables that is set and not empty, else the platform's own: an empty
@@ -18,7 +19,6 @@ std::string viewer() {
     }
     return platform::kDefaultViewer;
 }
-
 }  // namespace
 
 // The viewer gets the standard output and error the utility was started with, so that it shares
@@ -28,15 +28,13 @@ std::string viewer() {
 // viewer's value is not quoted, so that it may carry arguments of its own. While it runs, the
 // interrupt and quit keys are its own: we go on waiting, so that the log is deleted after it, as
 // programs that wait for an editor do.
-void CaptureRun::viewLog() {
-    if (logPath.empty()) return;  // none was made, as the reports have said
+void viewLog(const LogFile& log) {
+    if (!log.created()) return;  // none was made, as the reports have said
     // The viewer writes to our standard output too; what we wrote comes first.
     flushOutput();
-    reportFailure(SetStdHandle(STD_OUTPUT_HANDLE, originalOutput), "SetStdHandle");
-    reportFailure(SetStdHandle(STD_ERROR_HANDLE, originalError), "SetStdHandle");
     leaveInterruptsToOthers();
     PROCESS_INFORMATION process{};
-    if (startProcess(viewer() + " " + asOneWord(logPath), process)) {
+    if (startProcess(viewer() + " " + asOneWord(log.path()), process)) {
         reportFailure(WaitForSingleObject(process.hProcess, INFINITE) != WAIT_FAILED,
                       "WaitForSingleObject");
     }

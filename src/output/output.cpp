@@ -1,4 +1,4 @@
-#include "interaction/output.h"
+#include "output/output.h"
 
 #include <cstdarg>
 #include <cstdio>

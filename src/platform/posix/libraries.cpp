@@ -64,8 +64,3 @@ int LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int bufferMax) {
         std::snprintf(buffer, static_cast<std::size_t>(bufferMax), "%s", converted.c_str());
     return std::min(length, bufferMax - 1);
 }
-
-int MessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT) {
-    std::fprintf(stderr, "%s: %s\n", caption, text);
-    return IDOK;
-}

@@ -1,9 +1,10 @@
 #include "capture/capture_run.h"
 #include "interaction/closing_prompt.h"
 #include "interaction/messages.h"
-#include "interaction/output.h"
 #include "interaction/platform_check.h"
 #include "interaction/usage.h"
+#include "interaction/viewer.h"
+#include "output/output.h"
 
 // The first argument is a program, but for the two options: they run nothing and make no log.
 int main(int argc, char** argv) {
@@ -27,6 +28,6 @@ int main(int argc, char** argv) {
     }
     capture.prepare(argc - 1, argv + 1);
     capture.run();
-    if (askToViewLog()) capture.viewLog();
+    if (askToViewLog()) viewLog(capture.log());
     return 0;
 }

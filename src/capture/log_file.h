@@ -1,0 +1,31 @@
+#pragma once
+
+#include <string>
+
+#include "capture/handle.h"
+
+// The run's log: a file of its own in the temporary directory, open while the output flows and
+// deleted when the run ends, however it ends (any ending the utility can catch deletes it first).
+// Only a file it created is its log: one it cannot create is none.
+class LogFile {
+public:
+    LogFile() = default;
+    ~LogFile();
+    LogFile(const LogFile&) = delete;
+    LogFile& operator=(const LogFile&) = delete;
+
+    // Creates the log, reporting "CreateFile" when it cannot.
+    void create();
+    bool created() const { return !path_.empty(); }
+    const std::string& path() const { return path_; }
+    // Null once closed, and when none was created.
+    HANDLE handle() const { return handle_.get(); }
+    // What the log was being written has ended: a failed close changes nothing.
+    void close() { handle_.close(); }
+
+private:
+    static BOOL WINAPI deleteAndEnd(DWORD event);
+
+    std::string path_;
+    Handle handle_;
+};
