@@ -1,5 +1,8 @@
-// Measures the utility's pump against its floor and its peers, and prints a table. It has no
-// thresholds of its own to pass or fail: it shows each figure beside its target.
+// Measures the utility's pump against its floor and its peers, and prints a table: the build this
+// benchmark belongs to (glibc's), and beside it the utility given as the argument (the musl
+// build's). It has no thresholds of its own to pass or fail: it shows each figure beside its
+// target.
+//   pump_bench MUSL_TARVIX
 #include <fcntl.h>
 #include <pty.h>
 #include <spawn.h>
@@ -33,6 +36,12 @@ constexpr int kStampLines = 1000;
 const std::string kWork =
     std::string(std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp") + "/tarvix-bench";
 const std::string kKey = kWork + "/key";  // the closing key, fed on standard input
+
+// A build of the utility, by the name its figures go under.
+struct Utility {
+    std::string name;
+    std::string path;
+};
 
 struct Result {
     double seconds = 0;
@@ -98,17 +107,19 @@ struct Workload {
 };
 
 // Every workload moves the same bytes; the runs are interleaved so that drift hits all alike.
-std::vector<Workload> measureThroughput() {
-    const std::string tarvix = std::string(TARVIX) + " " + produce(kThroughputBytes) + " <" + kKey;
+std::vector<Workload> measureThroughput(const std::vector<Utility>& utilities) {
     std::vector<Workload> workloads = {
         {"producer alone > /dev/null", produce(kThroughputBytes) + " >/dev/null"},
         {"reference loop, 64 B chunks", produce(kThroughputBytes) + " | " BENCH_REFERENCE " " +
                                             kWork + "/reference.log >/dev/null"},
-        {"tarvix > /dev/null", tarvix + " >/dev/null"},
-        {"tarvix > file", tarvix + " >" + kWork + "/echo.out"},
-        {"tee LOG > /dev/null",
-         produce(kThroughputBytes) + " | tee " + kWork + "/tee.log >/dev/null"},
     };
+    for (const Utility& utility : utilities) {
+        const std::string tarvix = utility.path + " " + produce(kThroughputBytes) + " <" + kKey;
+        workloads.push_back({utility.name + " > /dev/null", tarvix + " >/dev/null"});
+        workloads.push_back({utility.name + " > file", tarvix + " >" + kWork + "/echo.out"});
+    }
+    workloads.push_back({"tee LOG > /dev/null",
+                         produce(kThroughputBytes) + " | tee " + kWork + "/tee.log >/dev/null"});
     if (shell("command -v script").ok) {
         workloads.push_back(
             {"script -qc (pty capture)",
@@ -125,10 +136,11 @@ std::vector<Workload> measureThroughput() {
 }
 
 // The utility's own system calls (strace -c follows no child) per 64-byte chunk.
-double syscallsPerChunk() {
+double syscallsPerChunk(const std::string& tarvix) {
     const unsigned long long bytes = 16 * kMiB;
     const std::string stats = kWork + "/strace.txt";
-    shell("strace -c -o " + stats + " " TARVIX " " + produce(bytes) + " <" + kKey + " >/dev/null");
+    shell("strace -c -o " + stats + " " + tarvix + " " + produce(bytes) + " <" + kKey +
+          " >/dev/null");
     std::ifstream file(stats);
     std::string line;
     std::string total;
@@ -142,19 +154,21 @@ double syscallsPerChunk() {
     return calls / static_cast<double>(bytes / 64);
 }
 
-long peakKiB(unsigned long long bytes) {
-    return run({TARVIX, BENCH_PRODUCER, std::to_string(bytes)}, kKey).peakKiB;
+long peakKiB(const std::string& tarvix, unsigned long long bytes) {
+    return run({tarvix, BENCH_PRODUCER, std::to_string(bytes)}, kKey).peakKiB;
 }
 
-// Median whole-process wall times of two commands, run in turn so that both meet the same machine.
-std::pair<double, double> medianMilliseconds(const std::vector<std::string>& first,
-                                             const std::vector<std::string>& second) {
-    std::vector<double> firstTimes, secondTimes;
+// Median whole-process wall times of commands, run in turn so that all meet the same machine.
+std::vector<double> medianMilliseconds(const std::vector<std::vector<std::string>>& commands) {
+    std::vector<std::vector<double>> times(commands.size());
     for (int i = 0; i < kStartRuns; ++i) {
-        firstTimes.push_back(run(first, kKey).seconds * 1000);
-        secondTimes.push_back(run(second, kKey).seconds * 1000);
+        for (std::size_t at = 0; at < commands.size(); ++at) {
+            times[at].push_back(run(commands[at], kKey).seconds * 1000);
+        }
     }
-    return {median(firstTimes), median(secondTimes)};
+    std::vector<double> medians;
+    for (const std::vector<double>& each : times) medians.push_back(median(each));
+    return medians;
 }
 
 long long monotonicNanoseconds() {
@@ -171,11 +185,12 @@ bool answer(int master) {
 }
 
 // Milliseconds from each of the child's writes to its arrival on the utility's terminal.
-std::vector<double> echoLatencies() {
+std::vector<double> echoLatencies(const std::string& tarvix) {
     int master = -1;
     const pid_t pid = forkpty(&master, nullptr, nullptr, nullptr);
     if (pid == 0) {
-        execl(TARVIX, TARVIX, BENCH_STAMPS, std::to_string(kStampLines).c_str(), nullptr);
+        execl(tarvix.c_str(), tarvix.c_str(), BENCH_STAMPS, std::to_string(kStampLines).c_str(),
+              nullptr);
         _exit(127);
     }
     std::vector<double> latencies;
@@ -201,9 +216,61 @@ std::vector<double> echoLatencies() {
 const char* verdict(bool met) {
     return met ? "met" : "MISSED";
 }
+
+// Prints a build's figures beside their targets, and how many it meets.
+void reportFigures(const Utility& utility, const std::vector<Workload>& workloads,
+                   double startFloor, double startWrapped) {
+    const auto find = [&](const std::string& name) {
+        return median(std::find_if(workloads.begin(), workloads.end(), [&](const Workload& w) {
+                          return w.name == name;
+                      })->seconds);
+    };
+    const std::string& name = utility.name;
+    const double tarvix = find(name + " > /dev/null");
+    const double tee = find("tee LOG > /dev/null");
+    const double throughputShare = find("reference loop, 64 B chunks") / tarvix;
+    std::printf("\n%-52s %7.1f%%  target >= 90%%   %s\n",
+                (name + " > /dev/null, share of the reference loop").c_str(), 100 * throughputShare,
+                verdict(throughputShare >= 0.9));
+    std::printf("%-52s %7.2fx\n", (name + " > /dev/null, time against tee's").c_str(),
+                tarvix / tee);
+
+    const double calls = syscallsPerChunk(utility.path);
+    std::printf("%-52s %8.4f  target <= 2.05   %s\n", "system calls per 64-byte chunk (16 MiB)",
+                calls, verdict(calls <= 2.05));
+
+    const long small = peakKiB(utility.path, 16 * kMiB);
+    const long large = peakKiB(utility.path, 1024 * kMiB);
+    std::printf("%-52s %5ld KiB  (16 MiB: %ld KiB, 1 GiB: %ld KiB)  target < 1024 KiB   %s\n",
+                "peak resident size growth", large - small, small, large,
+                verdict(large - small < 1024));
+
+    const double startRatio = startWrapped / startFloor;
+    std::printf("%-52s %7.2fx  (env true %.2f ms, %s true %.2f ms)  target <= 1.0   %s\n",
+                ("start-up, " + name + " true against env true").c_str(), startRatio, startFloor,
+                name.c_str(), startWrapped, verdict(startRatio <= 1.0));
+
+    const std::vector<double> latencies = echoLatencies(utility.path);
+    const double p99 = latencies.empty() ? NAN : percentile(latencies, 0.99);
+    std::printf("%-52s %7.3f ms  (median %.3f ms, %zu lines)  target p99 <= 5 ms   %s\n",
+                "echo latency on a pseudo-terminal, p99", p99,
+                latencies.empty() ? NAN : median(latencies), latencies.size(), verdict(p99 <= 5));
+
+    const int met = (throughputShare >= 0.9) + (calls <= 2.05) + (large - small < 1024) +
+                    (startRatio <= 1.0) + (p99 <= 5);
+    std::printf(
+        "summary, %s: %.0f MB/s, %.0f%% of the reference loop, %.1fx tee's time; %d of 5 "
+        "targets met\n",
+        name.c_str(), kThroughputBytes / 1e6 / tarvix, 100 * throughputShare, tarvix / tee, met);
+}
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: pump_bench MUSL_TARVIX\n");
+        return 2;
+    }
+    const std::vector<Utility> utilities = {{"tarvix", TARVIX}, {"tarvix (musl)", argv[1]}};
     shell("rm -rf " + kWork + " && mkdir -p " + kWork + " && echo x >" + kKey);
     setenv("TEMP", kWork.c_str(), 1);
     const std::time_t now = std::time(nullptr);
@@ -213,13 +280,8 @@ int main() {
                 std::thread::hardware_concurrency(),
                 sysconf(_SC_PHYS_PAGES) * double(sysconf(_SC_PAGESIZE)) / (1 << 30));
 
-    const std::vector<Workload> workloads = measureThroughput();
-    const auto find = [&](const std::string& name) {
-        return median(std::find_if(workloads.begin(), workloads.end(), [&](const Workload& w) {
-                          return w.name == name;
-                      })->seconds);
-    };
-    const double reference = find("reference loop, 64 B chunks");
+    const std::vector<Workload> workloads = measureThroughput(utilities);
+    const double reference = median(workloads[1].seconds);
     std::printf("%-30s %9s %9s %13s\n", "256 MiB through", "median s", "MB/s", "vs reference");
     for (const Workload& workload : workloads) {
         const double seconds = median(workload.seconds);
@@ -227,43 +289,13 @@ int main() {
                     kThroughputBytes / 1e6 / seconds, 100 * reference / seconds,
                     workload.ok ? "" : "  (failed)");
     }
-    const double tarvix = find("tarvix > /dev/null");
-    const double throughputShare = reference / tarvix;
-    std::printf("\n%-52s %7.1f%%  target >= 90%%   %s\n",
-                "tarvix > /dev/null, share of the reference loop", 100 * throughputShare,
-                verdict(throughputShare >= 0.9));
-    std::printf("%-52s %7.2fx\n", "tarvix > /dev/null, time against tee's",
-                tarvix / find("tee LOG > /dev/null"));
-
-    const double calls = syscallsPerChunk();
-    std::printf("%-52s %8.4f  target <= 2.05   %s\n", "system calls per 64-byte chunk (16 MiB)",
-                calls, verdict(calls <= 2.05));
-
-    const long small = peakKiB(16 * kMiB);
-    const long large = peakKiB(1024 * kMiB);
-    std::printf("%-52s %5ld KiB  (16 MiB: %ld KiB, 1 GiB: %ld KiB)  target < 1024 KiB   %s\n",
-                "peak resident size growth", large - small, small, large,
-                verdict(large - small < 1024));
 
     // env only starts another program: the floor for one that starts a program.
-    const auto [floor, wrapped] = medianMilliseconds({"env", "true"}, {TARVIX, "true"});
-    const double startRatio = wrapped / floor;
-    std::printf("%-52s %7.2fx  (env true %.2f ms, tarvix true %.2f ms)  target <= 1.0   %s\n",
-                "start-up, tarvix true against env true", startRatio, floor, wrapped,
-                verdict(startRatio <= 1.0));
-
-    const std::vector<double> latencies = echoLatencies();
-    const double p99 = latencies.empty() ? NAN : percentile(latencies, 0.99);
-    std::printf("%-52s %7.3f ms  (median %.3f ms, %zu lines)  target p99 <= 5 ms   %s\n",
-                "echo latency on a pseudo-terminal, p99", p99,
-                latencies.empty() ? NAN : median(latencies), latencies.size(), verdict(p99 <= 5));
-
-    const int met = (throughputShare >= 0.9) + (calls <= 2.05) + (large - small < 1024) +
-                    (startRatio <= 1.0) + (p99 <= 5);
-    std::printf(
-        "\nsummary: %.0f MB/s, %.0f%% of the reference loop, %.1fx tee's time; %d of 5 targets "
-        "met\n",
-        kThroughputBytes / 1e6 / tarvix, 100 * throughputShare,
-        tarvix / find("tee LOG > /dev/null"), met);
+    std::vector<std::vector<std::string>> starts = {{"env", "true"}};
+    for (const Utility& utility : utilities) starts.push_back({utility.path, "true"});
+    const std::vector<double> startTimes = medianMilliseconds(starts);
+    for (std::size_t at = 0; at < utilities.size(); ++at) {
+        reportFigures(utilities[at], workloads, startTimes[0], startTimes[at + 1]);
+    }
     shell("rm -rf " + kWork);
 }
