@@ -50,7 +50,9 @@ void setUpOutput() {
     // A question, not an operation: failing means the output is no console.
     if (GetConsoleMode(output, &mode)) console = output;
     platform::takeBytesAsTheyCome();
-    std::setvbuf(stdout, nullptr, _IOFBF, kOutputBufferBytes);
+    // A buffer of our own: musl takes the size only with one, keeping its 1 KiB otherwise.
+    static char buffer[kOutputBufferBytes];
+    std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
 }
 
 bool writeOutput(const char* bytes, std::size_t count) {
