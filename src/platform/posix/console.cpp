@@ -57,11 +57,13 @@ termios withMode(const termios& base, DWORD mode) {
 
 void onStopKey(int) {
     stopAsked = 1;
+    posix::wakeInputWait();
 }
 
 void onContinue(int) {
     continued = 1;
     continues = continues + 1;
+    posix::wakeInputWait();
 }
 
 // A terminal that is not our controlling one has no foreground of ours to wait for.
@@ -116,13 +118,9 @@ bool endChange() {
 // Waits for input on the changed terminal with SIGTSTP let through only while waiting, in one
 // step with the wait, so that no stop finds us between setting the mode and reading.
 int awaitKeyInput(int fd) {
-    sigset_t waiting;
-    sigprocmask(SIG_SETMASK, nullptr, &waiting);
-    sigdelset(&waiting, SIGTSTP);
-    pollfd input{fd, POLLIN, 0};
     while (!stopAsked && !continued) {
-        if (ppoll(&input, 1, nullptr, &waiting) > 0) return 0;
-        if (errno != EINTR) return errno;
+        const int waited = posix::waitForInput(fd, SIGTSTP);
+        if (waited != EINTR) return waited;
     }
     endChange();
     if (stopAsked) raise(SIGTSTP);  // the stop the key asked for, now at its default

@@ -32,6 +32,11 @@ BOOL fail(int error);
 void watchContinues();
 // 0 when a read of the terminal may go on, else the error it fails with.
 int awaitTerminalInput(int fd);
+// Waits until fd holds input, letting signal, blocked otherwise, through meanwhile
+// (input_wait.cpp): 0 once there is input; EINTR once a handler has run or has called
+// wakeInputWait, which a handler may call whenever; else the poll's error.
+int waitForInput(int fd, int signal);
+void wakeInputWait();
 // WaitForSingleObject on a console: WAIT_OBJECT_0 once the terminal holds input, WAIT_TIMEOUT.
 DWORD waitForConsoleInput(int fd, DWORD milliseconds);
 
