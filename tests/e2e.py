@@ -351,7 +351,7 @@ def test_usage_and_texts_in_the_users_language_from_a_library_without_which_noth
         assert err == echoed(f"Tarvix error: Cannot find {LIBRARY}. Tarvix will now terminate\n"
                              .encode())
         (tarvix.root / "bin" / LIBRARY).write_bytes(b"1\tone\nnot a text\n")  # nor a file that is none
-        assert tarvix.run(child("out:started\\n"))[:3] == (1, b"", err)
+        assert tarvix.run(child("out:started\\n"), prompt=b"")[:3] == (1, b"", err)
 
 
 # wine's console is in the OEM code page, 850 for these locales; it writes to the terminal in the

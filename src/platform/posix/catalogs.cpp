@@ -1,9 +1,11 @@
 // Message libraries as the build writes them (messages/message_source.cmake): a line for each
 // text, its id, a tab and the text, in UTF-8. The layer reads them itself, since the X/Open
 // catalogs of one C library are not another's (musl's catopen does not read glibc's gencat's).
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstring>
-#include <fstream>
 #include <map>
 #include <string>
 
@@ -20,13 +22,32 @@ bool isId(const std::string& digits) {
            digits.find_first_not_of("0123456789") == std::string::npos;
 }
 
-bool readTexts(std::ifstream& file, HINSTANCE__& library) {
-    for (std::string line; std::getline(file, line);) {
-        const std::size_t tab = line.find('\t');
-        if (tab == std::string::npos || !isId(line.substr(0, tab))) return false;
-        library.texts[static_cast<UINT>(std::stoul(line.substr(0, tab)))] = line.substr(tab + 1);
+// The whole file, or false with errno set.
+bool readWhole(const char* path, std::string& content) {
+    const int fd = open(path, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    char bytes[4096];
+    ssize_t count;
+    while ((count = read(fd, bytes, sizeof bytes)) > 0)
+        content.append(bytes, static_cast<std::size_t>(count));
+    const int error = errno;
+    close(fd);
+    errno = error;
+    return count == 0;
+}
+
+// Every line a text, the last one ended too.
+bool readTexts(const std::string& content, HINSTANCE__& library) {
+    for (std::size_t start = 0, end; start < content.size(); start = end + 1) {
+        end = content.find('\n', start);
+        const std::size_t tab = content.find('\t', start);
+        if (end == std::string::npos || tab > end || !isId(content.substr(start, tab - start))) {
+            return false;
+        }
+        library.texts[static_cast<UINT>(std::stoul(content.substr(start, tab - start)))] =
+            content.substr(tab + 1, end - tab - 1);
     }
-    return file.eof();
+    return true;
 }
 }  // namespace
 
@@ -37,10 +58,10 @@ HMODULE LoadLibraryA(LPCSTR libraryName) {
         posix::fail(EINVAL);
         return nullptr;
     }
-    std::ifstream file(libraryName, std::ios::binary);
-    if (!file) return nullptr;
+    std::string content;
+    if (!readWhole(libraryName, content)) return nullptr;
     HMODULE library = new HINSTANCE__;
-    if (readTexts(file, *library)) return library;
+    if (readTexts(content, *library)) return library;
     delete library;
     posix::fail(ENOEXEC);
     return nullptr;
