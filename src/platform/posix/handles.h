@@ -26,10 +26,8 @@ pid_t processOf(HANDLE handle);
 // Sets the last error and returns FALSE, for the layer's failure paths.
 BOOL fail(int error);
 
-// Job control on terminals (console.cpp). Notes continues, for the terminal's calls to ask.
+// Job control (key_wait.cpp). Counts continues, for the key to be asked for again after one.
 void watchContinues();
-// 0 when a read of the terminal may go on, else the error it fails with.
-int awaitTerminalInput(int fd);
 // WaitForSingleObject on a console: WAIT_OBJECT_0 once the terminal holds input, WAIT_TIMEOUT.
 DWORD waitForConsoleInput(int fd, DWORD milliseconds);
 
