@@ -111,11 +111,12 @@ BOOL WINAPI sayLastWords(DWORD) {
 }
 
 // Whether the utility that started us waits for us, once it does (Linux shows its wait in /proc);
-// false once it has ended without. Elsewhere, after a while, by when one that does not wait has
-// deleted the log.
+// false once it has ended without. Elsewhere (under wine /proc is there, but not our process id),
+// after a while, by when one that does not wait has deleted the log.
 bool awaited() {
-    const std::string self = stateAndParent(fileOf("/proc/self/stat"));
-    if (self == " ") {
+    const std::string stat = fileOf("/proc/self/stat");
+    const std::string self = stateAndParent(stat);
+    if (stat.rfind(std::to_string(GetCurrentProcessId()) + " ", 0) != 0) {
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
         return true;
     }

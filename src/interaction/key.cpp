@@ -1,6 +1,7 @@
 #include "interaction/key.h"
 
 #include "diagnostics/report_failure.h"
+#include "platform/platform.h"
 
 namespace {
 // How long the rest of a key may take to follow its first byte, as editors wait for the rest of an
@@ -44,22 +45,19 @@ void discardRestOf(char key, BOOL console) {
     reportFailure(waited != WAIT_FAILED, "WaitForSingleObject");
 }
 
-// Returns false when a stop abandoned the key; the terminal is then as it was, and stays so.
+// Returns false when a stop came instead of the key; the input is then as it was.
 bool readInKeyMode(char& key, BOOL console) {
     // Before the change, so that a key typed as soon as the mode allows it is kept.
     discardTyped(console);
-    const BOOL set = SetConsoleMode(keyInput, savedMode & ~(ENABLE_LINE_INPUT | ENABLE_ECHO_INPUT));
-    if (!set && GetLastError() == ERROR_OPERATION_ABORTED) return false;
-    reportFailure(set, "SetConsoleMode");
+    reportFailure(SetConsoleMode(keyInput, savedMode & ~(ENABLE_LINE_INPUT | ENABLE_ECHO_INPUT)),
+                  "SetConsoleMode");
+    if (console && platform::awaitKey(keyInput, savedMode) == platform::KeyWait::Stopped) {
+        return false;
+    }
     DWORD count = 0;
     BOOL read;
-    KeyRead came;
-    do {
-        read = ReadFile(keyInput, &key, 1, &count, nullptr);
-        came = console ? judgeConsoleRead(read, count, GetLastError(), platform::kStopsAbandonReads)
-                       : KeyRead::Done;
-    } while (came == KeyRead::ReadAgain);
-    if (came == KeyRead::AskAgain) return false;
+    do read = ReadFile(keyInput, &key, 1, &count, nullptr);
+    while (console && platform::readCutShort(read, count));
     reportFailure(read, "ReadFile");
     if (!read || count != 1) key = '\0';
     discardRestOf(key, console);
@@ -67,12 +65,6 @@ bool readInKeyMode(char& key, BOOL console) {
     return true;
 }
 }  // namespace
-
-KeyRead judgeConsoleRead(BOOL read, DWORD count, DWORD error, bool stopsAbandonReads) {
-    const bool aborted = !read && error == ERROR_OPERATION_ABORTED;
-    if (stopsAbandonReads) return aborted ? KeyRead::AskAgain : KeyRead::Done;
-    return aborted || (read && count == 0) ? KeyRead::ReadAgain : KeyRead::Done;
-}
 
 // Each step runs even when the one before failed: on redirected input the mode calls fail and
 // are reported, and the byte is taken from the input as it comes.
@@ -82,12 +74,14 @@ bool readKey(char& key) {
     const BOOL console = GetConsoleMode(keyInput, &savedMode);
     // Spelt as the utility has always reported it; scripts that read the reports know it so.
     reportFailure(console, "GetconsoleMode");
-    if (console) {
-        reportFailure(SetConsoleCtrlHandler(restoreModeAndEnd, TRUE), "SetConsoleCtrlHandler");
+    if (!console) return readInKeyMode(key, console);
+    if (platform::holdConsole(keyInput) == platform::KeyWait::Stopped) {
+        platform::releaseConsole();
+        return false;
     }
+    reportFailure(SetConsoleCtrlHandler(restoreModeAndEnd, TRUE), "SetConsoleCtrlHandler");
     const bool answered = readInKeyMode(key, console);
-    if (console) {
-        reportFailure(SetConsoleCtrlHandler(restoreModeAndEnd, FALSE), "SetConsoleCtrlHandler");
-    }
+    reportFailure(SetConsoleCtrlHandler(restoreModeAndEnd, FALSE), "SetConsoleCtrlHandler");
+    platform::releaseConsole();
     return answered;
 }

@@ -42,8 +42,8 @@ bool ownsConsoleAlone();
 
 inline void prepareProcess() {}
 
-// An aborted console read is an interrupt here: Windows has no job control.
-inline constexpr bool kStopsAbandonReads = false;
+// Whether a console read was cut short by an interrupt, to be read again (key_wait.cpp).
+bool readCutShort(BOOL read, DWORD count);
 
 // Whether the runtime's last failed write found nobody reading: Windows fails a write to a pipe
 // whose reader has closed it with ERROR_NO_DATA, ERROR_BROKEN_PIPE or, under wine,
@@ -117,8 +117,10 @@ inline bool ownsConsoleAlone() {
 //    system's error texts; the environment itself is left as it is, for the child.
 void prepareProcess();
 
-// A stop (job control) abandons a read of the terminal with ERROR_OPERATION_ABORTED.
-inline constexpr bool kStopsAbandonReads = true;
+// A read of the terminal is cut short by nothing: a stop is awaitKey's (key_wait.cpp).
+inline bool readCutShort(BOOL, DWORD) {
+    return false;
+}
 
 // Whether the runtime's last failed write found nobody reading (EPIPE, as SIGPIPE is ignored).
 inline bool writeFoundNoReader() {
@@ -172,4 +174,16 @@ private:
     bool (*beforeWaiting)();
     bool readyToPoll = false;  // POSIX: the read end is non-blocking, made so by the first read
 };
+
+// What waiting for a console's key came to: the key may be read, or the process was stopped
+// (job control, POSIX) since the prompt was shown, which is then to be shown again.
+enum class KeyWait { Ready, Stopped };
+// Job control's part in reading one key from a console (key_wait.cpp, one for each platform).
+// Before the key mode is set: waits until the console is ours, and holds the stop key back until
+// the console is released.
+KeyWait holdConsole(HANDLE console);
+// Once the key mode is set: waits until a key can be read, letting the stop key through
+// meanwhile. A stop sets the console back to mode and releases it.
+KeyWait awaitKey(HANDLE console, DWORD mode);
+void releaseConsole();
 }  // namespace platform

@@ -10,27 +10,13 @@
 
 // Console modes over termios: line input is canonical input, echo input is echo and processed
 // input is the signal keys. A descriptor that is no terminal fails with ENOTTY, as a handle that
-// is no console fails on Windows.
-//
-// Job control, which Windows lacks. A terminal is its foreground's: from the background, reading
-// it or changing its mode stops the process group first, as the system stops any program that
-// does (SIGTTIN, SIGTTOU). Once the process has been stopped and continued since the mode was
-// last asked for, a read or a first change fails with ERROR_OPERATION_ABORTED, with the terminal
-// as it was before the change: what the caller read of it may have been another's, and what it
-// showed the reader may have scrolled away. While the mode is changed, the stop key's SIGTSTP is
-// blocked but while a read waits; then the terminal is put back and the process stops. Putting
-// the terminal back or discarding its input is done only while it is ours, and never stops: a
-// control routine may do either.
+// is no console fails on Windows. The terminal is changed, put back or flushed only while it is
+// ours (in the foreground), and never stops the process: a control routine may do any of it.
 namespace {
 // The terminal whose mode we changed, and its settings before: every mode is applied to them, so
 // setting the mode read back restores every setting.
 int changedTerminal = -1;
 termios original;
-struct sigaction actionBeforeStop;
-volatile sig_atomic_t stopAsked = 0;
-volatile sig_atomic_t continued = 0;
-// Continues so far: a stop of our own is known to have happened once this has changed.
-volatile sig_atomic_t continues = 0;
 
 DWORD modeOf(const termios& settings) {
     return (settings.c_lflag & ICANON ? ENABLE_LINE_INPUT : 0) |
@@ -55,41 +41,15 @@ termios withMode(const termios& base, DWORD mode) {
     return settings;
 }
 
-void onStopKey(int) {
-    stopAsked = 1;
-    posix::wakeInputWait();
-}
-
-void onContinue(int) {
-    continued = 1;
-    continues = continues + 1;
-    posix::wakeInputWait();
-}
-
-// A terminal that is not our controlling one has no foreground of ours to wait for.
+// A terminal that is not our controlling one has no foreground of ours.
 bool ours(int fd) {
     const pid_t foreground = tcgetpgrp(fd);
     return foreground < 0 || foreground == getpgrp();
 }
 
-// 0 once the terminal is ours to use, stopping the process group until it is, with the signal
-// the system would send, again and again while a continue leaves it in the background (bg), as
-// the system does with a program that reads; ECANCELED when the process has been stopped and
-// continued since the mode was last asked for; EIO when it cannot be stopped (an orphaned group,
-// an ignored signal, a control routine), as the system's own read then fails.
-int claim(int fd, int signal) {
-    while (!ours(fd) && !posix::inControlRoutine()) {
-        const sig_atomic_t before = continues;
-        kill(0, signal);  // a signal to ourselves is taken before kill returns
-        if (continues == before) break;
-    }
-    if (!ours(fd)) return EIO;
-    return continued ? ECANCELED : 0;
-}
-
-// Applies the settings only while the terminal is ours. SIGTTOU is blocked meanwhile, so that a
-// shell that takes the terminal between the question and the change cannot stop us halfway; in
-// the background nothing is done, as the stop (or the shell) has put the terminal back.
+// SIGTTOU is blocked meanwhile, so that a shell that takes the terminal between the question and
+// the change cannot stop us halfway; in the background nothing is done, as the shell has put the
+// terminal back its own way.
 bool setWhileOurs(int fd, const termios& settings) {
     const sigset_t before = posix::maskSignal(SIG_BLOCK, SIGTTOU);
     const bool set = !ours(fd) || tcsetattr(fd, TCSANOW, &settings) == 0;
@@ -98,49 +58,7 @@ bool setWhileOurs(int fd, const termios& settings) {
     errno = error;
     return set;
 }
-
-void watchStops(int fd) {
-    changedTerminal = fd;
-    stopAsked = 0;
-    posix::handleUnlessIgnored(SIGTSTP, onStopKey, 0, actionBeforeStop);
-    posix::maskSignal(SIG_BLOCK, SIGTSTP);
-}
-
-// The change is over: the terminal as it was, stops as they were.
-bool endChange() {
-    const bool set = setWhileOurs(changedTerminal, original);
-    sigaction(SIGTSTP, &actionBeforeStop, nullptr);
-    posix::maskSignal(SIG_UNBLOCK, SIGTSTP);
-    changedTerminal = -1;
-    return set;
-}
-
-// Waits for input on the changed terminal with SIGTSTP let through only while waiting, in one
-// step with the wait, so that no stop finds us between setting the mode and reading.
-int awaitKeyInput(int fd) {
-    while (!stopAsked && !continued) {
-        const int waited = posix::waitForInput(fd, SIGTSTP);
-        if (waited != EINTR) return waited;
-    }
-    endChange();
-    if (stopAsked) raise(SIGTSTP);  // the stop the key asked for, now at its default
-    return ECANCELED;
-}
 }  // namespace
-
-void posix::watchContinues() {
-    struct sigaction previous;
-    // Restarting, so that no other call learns of the stop; the terminal's calls ask the flag.
-    handleUnlessIgnored(SIGCONT, onContinue, SA_RESTART, previous);
-}
-
-int posix::awaitTerminalInput(int fd) {
-    if (const int error = claim(fd, SIGTTIN)) {
-        if (fd == changedTerminal) endChange();
-        return error;
-    }
-    return fd == changedTerminal ? awaitKeyInput(fd) : 0;
-}
 
 DWORD posix::waitForConsoleInput(int fd, DWORD milliseconds) {
     if (!isatty(fd)) {
@@ -168,29 +86,20 @@ BOOL GetConsoleMode(HANDLE console, LPDWORD mode) {
     termios settings;
     if (tcgetattr(fd, &settings) != 0) return FALSE;
     *mode = modeOf(settings);
-    continued = 0;
     return TRUE;
 }
 
 BOOL SetConsoleMode(HANDLE console, DWORD mode) {
     const int fd = posix::descriptorOf(console);
     if (fd < 0) return posix::fail(EBADF);
-    if (fd == changedTerminal) {
-        if (mode == modeOf(original)) return endChange();
-        return setWhileOurs(fd, withMode(original, mode));
+    if (fd != changedTerminal) {
+        if (tcgetattr(fd, &original) != 0) return FALSE;
+        if (mode == modeOf(original)) return TRUE;
+        changedTerminal = fd;
     }
-    termios current;
-    if (tcgetattr(fd, &current) != 0) return FALSE;
-    if (mode == modeOf(current)) return TRUE;
-    if (const int error = claim(fd, SIGTTOU)) return posix::fail(error);
-    // As the shell gave it to us, now that it is ours.
-    if (tcgetattr(fd, &original) != 0) return FALSE;
-    // Watched before the change, so that no stop finds the terminal changed and unwatched.
-    watchStops(fd);
-    if (setWhileOurs(fd, withMode(original, mode))) return TRUE;
-    const int error = errno;
-    endChange();
-    return posix::fail(error);
+    const bool back = mode == modeOf(original);
+    if (back) changedTerminal = -1;
+    return setWhileOurs(fd, back ? original : withMode(original, mode));
 }
 
 // What was typed is the foreground's: discarded only while the terminal is ours.

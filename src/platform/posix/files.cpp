@@ -35,10 +35,6 @@ BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD bytesToRead, LPDWORD bytesRead,
     const int fd = posix::descriptorOf(file);
     if (fd < 0) return posix::fail(EBADF);
     if (overlapped) return posix::fail(EINVAL);
-    // A pipe is never a terminal: its reads, the pump's, ask nothing more.
-    if (posix::kindOf(file) == posix::HandleKind::File && isatty(fd)) {
-        if (const int error = posix::awaitTerminalInput(fd)) return posix::fail(error);
-    }
     ssize_t count;
     while ((count = read(fd, buffer, bytesToRead)) < 0 && errno == EINTR) continue;
     if (count < 0) return FALSE;

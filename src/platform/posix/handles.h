@@ -28,10 +28,8 @@ pid_t processOf(HANDLE handle);
 // Sets the last error and returns FALSE, for the layer's failure paths.
 BOOL fail(int error);
 
-// Job control on terminals (console.cpp). Notes continues, for the terminal's calls to ask.
+// Job control (key_wait.cpp). Counts continues, for the key to be asked for again after one.
 void watchContinues();
-// 0 when a read of the terminal may go on, else the error it fails with.
-int awaitTerminalInput(int fd);
 // Waits until fd holds input, letting signal, blocked otherwise, through meanwhile
 // (input_wait.cpp): 0 once there is input; EINTR once a handler has run or has called
 // wakeInputWait, which a handler may call whenever; else the poll's error.
