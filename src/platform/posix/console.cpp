@@ -41,24 +41,24 @@ termios withMode(const termios& base, DWORD mode) {
     return settings;
 }
 
-// A terminal that is not our controlling one has no foreground of ours.
-bool ours(int fd) {
-    const pid_t foreground = tcgetpgrp(fd);
-    return foreground < 0 || foreground == getpgrp();
-}
-
 // SIGTTOU is blocked meanwhile, so that a shell that takes the terminal between the question and
 // the change cannot stop us halfway; in the background nothing is done, as the shell has put the
 // terminal back its own way.
 bool setWhileOurs(int fd, const termios& settings) {
     const sigset_t before = posix::maskSignal(SIG_BLOCK, SIGTTOU);
-    const bool set = !ours(fd) || tcsetattr(fd, TCSANOW, &settings) == 0;
+    const bool set = !posix::isOurs(fd) || tcsetattr(fd, TCSANOW, &settings) == 0;
     const int error = errno;
     sigprocmask(SIG_SETMASK, &before, nullptr);
     errno = error;
     return set;
 }
 }  // namespace
+
+// A terminal that is not our controlling one has no foreground of ours.
+bool posix::isOurs(int fd) {
+    const pid_t foreground = tcgetpgrp(fd);
+    return foreground < 0 || foreground == getpgrp();
+}
 
 DWORD posix::waitForConsoleInput(int fd, DWORD milliseconds) {
     if (!isatty(fd)) {
@@ -107,5 +107,5 @@ BOOL FlushConsoleInputBuffer(HANDLE console) {
     const int fd = posix::descriptorOf(console);
     if (fd < 0) return posix::fail(EBADF);
     if (!isatty(fd)) return FALSE;
-    return !ours(fd) || tcflush(fd, TCIFLUSH) == 0;
+    return !posix::isOurs(fd) || tcflush(fd, TCIFLUSH) == 0;
 }

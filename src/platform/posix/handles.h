@@ -35,6 +35,8 @@ void watchContinues();
 // wakeInputWait, which a handler may call whenever; else the poll's error.
 int waitForInput(int fd, int signal);
 void wakeInputWait();
+// Whether the terminal is ours to use: in our foreground, or no controlling terminal's.
+bool isOurs(int fd);
 // WaitForSingleObject on a console: WAIT_OBJECT_0 once the terminal holds input, WAIT_TIMEOUT.
 DWORD waitForConsoleInput(int fd, DWORD milliseconds);
 

@@ -31,16 +31,10 @@ void onContinue(int) {
     posix::wakeInputWait();
 }
 
-// A terminal that is not our controlling one has no foreground of ours to wait for.
-bool ours(int fd) {
-    const pid_t foreground = tcgetpgrp(fd);
-    return foreground < 0 || foreground == getpgrp();
-}
-
 // Stops the process group until the terminal is ours, as the system would; not when it cannot be
 // stopped (an orphaned group, an ignored signal): the terminal's calls then fail, or do nothing.
 void stopUntilForeground(int fd) {
-    while (!ours(fd)) {
+    while (!posix::isOurs(fd)) {
         const sig_atomic_t before = continues;
         kill(0, SIGTTOU);  // a signal to ourselves is taken before kill returns
         if (continues == before) return;
