@@ -5,12 +5,11 @@
 #include "interaction/usage.h"
 #include "interaction/viewer.h"
 #include "output/output.h"
+#include "system/platform.h"
 
+namespace {
 // The first argument is a program, but for the two options: they run nothing and make no log.
-int main(int argc, char** argv) {
-    platform::prepareProcess();
-    if (!loadMessageLibrary()) return 1;
-    setUpOutput();
+int runOnce(int argc, char** argv) {
     CaptureRun capture;
     if (!checkPlatform(messageLibrary)) return 1;
     if (argc < 2) {
@@ -30,4 +29,14 @@ int main(int argc, char** argv) {
     capture.run();
     if (askToViewLog()) viewLog(capture.log());
     return 0;
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+    sys::prepareProcess();
+    if (!loadMessageLibrary(argv[0])) return 1;
+    setUpOutput();
+    const int code = runOnce(argc, argv);
+    flushOutput();
+    return code;
 }

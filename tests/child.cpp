@@ -1,13 +1,18 @@
-// The program the end-to-end tests capture, and their viewer, written against the Win32 names as
-// the utility is. It does its actions in order, then exits 7, which must not become the utility's:
+// The program the end-to-end tests capture, and their viewer, on the C and C++ libraries and the
+// system's own calls alone. It does its actions in order, then exits 7, which must not become the
+// utility's:
 //   out:TEXT, err:TEXT  write TEXT to standard output / error in one write (\n, \r, \0, \s: a line
 //                       feed, a carriage return, a zero byte, a blank)
 //   bytes:N             write N bytes, every byte value among them, in one write
+//   lines:N             write N lines in one write, each its number in six digits ("000001\n"...),
+//                       which a terminal shows unchanged but for its carriage return
 //   file:PATH           write the file's bytes in one write
 //   forever:TEXT        write TEXT again and again, until a write fails
 //   later:TEXT          leave a process behind that writes "got " and TEXT once we have exited
 //   sleep:MS; args      wait MS milliseconds; write each later argument on a line of its own
 //   ask:TEXT            write TEXT, read a line from standard input and write "got LINE"
+//   nonblock            (POSIX) make our standard input non-blocking, as node and asyncio do to a
+//                       terminal, whose open file we share with whoever started us
 //   onint:TEXT          on an interrupt, write TEXT before it ends us
 //   fds; signals        (Linux) the files our descriptors are open on; the signals we block and
 //                       ignore
@@ -17,9 +22,11 @@
 //   view:TAG            be the viewer of the log named last: write a line saying what we were
 //                       given and have to standard output and error, and put it and the log
 //                       into $VIEWER_SEEN/TAG
+#include <algorithm>
 #include <cctype>
 #include <chrono>
 #include <clocale>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -30,14 +37,139 @@
 #include <thread>
 #include <vector>
 
-#include "platform/platform.h"
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <cerrno>
+#endif
 
 namespace fs = std::filesystem;
 
 namespace {
-bool write(const std::string& bytes, DWORD stream = STD_OUTPUT_HANDLE) {
+// What differs between the systems, a function each; descriptors 0 to 2 name the standard handles.
+#ifdef _WIN32
+HANDLE standard(int fd) {
+    const DWORD handles[] = {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE};
+    return GetStdHandle(handles[fd]);
+}
+#endif
+
+// The whole buffer in one write, to standard output (1) or error (2).
+bool put(const std::string& bytes, int fd = 1) {
+#ifdef _WIN32
     DWORD count = 0;
-    return WriteFile(GetStdHandle(stream), bytes.data(), DWORD(bytes.size()), &count, nullptr);
+    return WriteFile(standard(fd), bytes.data(), DWORD(bytes.size()), &count, nullptr);
+#else
+    ssize_t count;
+    while ((count = write(fd, bytes.data(), bytes.size())) < 0 && errno == EINTR) continue;
+    return count >= 0;
+#endif
+}
+
+// One read of up to 80 bytes of standard input (of a terminal, a line); nothing if it has ended
+// or fails.
+std::string takeInput() {
+    char bytes[80];
+#ifdef _WIN32
+    DWORD count = 0;
+    ReadFile(standard(0), bytes, sizeof bytes, &count, nullptr);
+#else
+    ssize_t count;
+    while ((count = read(0, bytes, sizeof bytes)) < 0 && errno == EINTR) continue;
+    if (count < 0) count = 0;
+#endif
+    return std::string(bytes, count);
+}
+
+bool isTerminal(int fd) {
+#ifdef _WIN32
+    DWORD mode = 0;
+    return GetConsoleMode(standard(fd), &mode);
+#else
+    return isatty(fd);
+#endif
+}
+
+// This program again, holding our standard output and error after we exit. It writes once we
+// have exited, which it learns when its read of the input we give it ends: a pipe whose other end
+// only we hold.
+void leaveBehind(const std::string& self, const std::string& text) {
+#ifdef _WIN32
+    SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
+    HANDLE input = nullptr, ours = nullptr, kept = nullptr;
+    CreatePipe(&input, &ours, &inheritable, 0);
+    DuplicateHandle(GetCurrentProcess(), ours, GetCurrentProcess(), &kept, 0, FALSE,
+                    DUPLICATE_SAME_ACCESS);
+    CloseHandle(ours);
+    SetStdHandle(STD_INPUT_HANDLE, input);
+    std::string line = "\"" + self + "\" ask: out:" + text;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                   &process);
+#else
+    int ends[2];
+    if (pipe(ends) != 0) return;
+    fcntl(ends[1], F_SETFD, FD_CLOEXEC);  // nothing we start later may keep it open
+    if (fork() == 0) {
+        dup2(ends[0], 0);
+        if (ends[0] != 0) close(ends[0]);
+        close(ends[1]);
+        std::string ask = "ask:", out = "out:" + text;
+        char* const args[] = {const_cast<char*>(self.c_str()), ask.data(), out.data(), nullptr};
+        execvp(self.c_str(), args);  // as it was found when named without a path
+        _exit(127);
+    }
+    close(ends[0]);
+#endif
+}
+
+std::string lastWords;
+
+// Once said, the interrupt ends us as it would have.
+#ifdef _WIN32
+BOOL WINAPI sayLastWords(DWORD) {
+    put(lastWords);
+    return FALSE;
+}
+#else
+void sayLastWords(int number) {
+    put(lastWords);
+    signal(number, SIG_DFL);
+    raise(number);  // delivered, with its default action, once this returns
+}
+#endif
+
+void sayOnInterrupt(const std::string& text) {
+    lastWords = text;
+#ifdef _WIN32
+    SetConsoleCtrlHandler(sayLastWords, TRUE);
+#else
+    // One ignored stays so, as whoever started us asked. glibc's and musl's signal restart what
+    // the handler cuts short, and hold off another interrupt until it returns.
+    struct sigaction before {};
+    sigaction(SIGINT, nullptr, &before);
+    if (before.sa_handler != SIG_IGN) signal(SIGINT, sayLastWords);
+#endif
+}
+
+void makeInputNonBlocking() {
+#ifndef _WIN32
+    fcntl(0, F_SETFL, fcntl(0, F_GETFL) | O_NONBLOCK);
+#endif
+}
+
+long processId() {
+#ifdef _WIN32
+    return GetCurrentProcessId();
+#else
+    return getpid();
+#endif
 }
 
 std::string unescape(const std::string& text) {
@@ -65,24 +197,6 @@ std::vector<fs::path> openFiles() {
     return files;
 }
 
-// This program again, holding our standard output and error after we exit. It writes once we
-// have exited, which it learns when its read of the input we give it ends: a pipe whose other end
-// only we hold.
-void leaveBehind(const std::string& self, const std::string& text) {
-    SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
-    HANDLE input = nullptr, ours = nullptr, kept = nullptr;
-    CreatePipe(&input, &ours, &inheritable, 0);
-    DuplicateHandle(GetCurrentProcess(), ours, GetCurrentProcess(), &kept, 0, FALSE,
-                    DUPLICATE_SAME_ACCESS);
-    CloseHandle(ours);
-    SetStdHandle(STD_INPUT_HANDLE, input);
-    std::string line = "\"" + self + "\" ask: out:" + text;
-    STARTUPINFOA startup{sizeof startup};
-    PROCESS_INFORMATION process{};
-    CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                   &process);
-}
-
 // "state parent" from a /proc stat line: "pid (name) state parent ...".
 std::string stateAndParent(const std::string& stat) {
     std::istringstream fields(stat.substr(std::min(stat.size(), stat.rfind(')') + 1)));
@@ -103,20 +217,13 @@ int defunctSiblings() {
     return count;
 }
 
-std::string lastWords;
-
-BOOL WINAPI sayLastWords(DWORD) {
-    write(lastWords);
-    return FALSE;
-}
-
 // Whether the utility that started us waits for us, once it does (Linux shows its wait in /proc);
 // false once it has ended without. Elsewhere (under wine /proc is there, but not our process id),
 // after a while, by when one that does not wait has deleted the log.
 bool awaited() {
     const std::string stat = fileOf("/proc/self/stat");
     const std::string self = stateAndParent(stat);
-    if (stat.rfind(std::to_string(GetCurrentProcessId()) + " ", 0) != 0) {
+    if (stat.rfind(std::to_string(processId()) + " ", 0) != 0) {
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
         return true;
     }
@@ -130,10 +237,7 @@ bool awaited() {
 }
 
 void view(const std::string& tag, const std::string& log) {
-    DWORD mode = 0;
-    bool terminal = true;
-    for (const DWORD stream : {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE})
-        terminal = terminal && GetConsoleMode(GetStdHandle(stream), &mode);
+    const bool terminal = isTerminal(0) && isTerminal(1) && isTerminal(2);
     std::error_code error;
     const std::string said =
         "viewer " + tag + ": " + log + ", terminal " + (terminal ? "yes" : "no") + ", " +
@@ -142,8 +246,8 @@ void view(const std::string& tag, const std::string& log) {
         std::to_string(defunctSiblings()) + " defunct\n";
     std::ofstream(fs::path(std::getenv("VIEWER_SEEN")) / tag, std::ios::binary)
         << said << fileOf(log);
-    write(said);
-    write(said, STD_ERROR_HANDLE);
+    put(said);
+    put(said, 2);
 }
 }  // namespace
 
@@ -153,43 +257,47 @@ int main(int argc, char** argv) {
         const std::string name = action.substr(0, action.find(':'));
         const std::string value = action.substr(std::min(action.size(), name.size() + 1));
         if (name == "out" || name == "err") {
-            write(unescape(value), name == "out" ? STD_OUTPUT_HANDLE : STD_ERROR_HANDLE);
+            put(unescape(value), name == "out" ? 1 : 2);
         } else if (name == "bytes") {
             std::string bytes(std::stoul(value), '\0');
             for (std::size_t at = 0; at < bytes.size(); ++at) bytes[at] = char(at * 131 + at / 256);
-            write(bytes);
+            put(bytes);
+        } else if (name == "lines") {
+            std::string lines;
+            char line[16];
+            for (int at = 1, count = std::stoi(value); at <= count; ++at)
+                lines.append(line, std::snprintf(line, sizeof line, "%06d\n", at));
+            put(lines);
         } else if (name == "file") {
-            write(fileOf(value));
+            put(fileOf(value));
         } else if (name == "forever") {
-            while (write(unescape(value))) continue;
+            while (put(unescape(value))) continue;
         } else if (name == "later") {
             leaveBehind(argv[0], value);
         } else if (name == "sleep") {
             std::this_thread::sleep_for(std::chrono::milliseconds(std::stoi(value)));
-        } else if (name == "ask") {  // on a terminal, one read takes a whole line
-            write(unescape(value));
-            char line[80];
-            DWORD count = 0;
-            ReadFile(GetStdHandle(STD_INPUT_HANDLE), line, sizeof line, &count, nullptr);
-            write("got " + std::string(line, count));
+        } else if (name == "ask") {
+            put(unescape(value));
+            put("got " + takeInput());
+        } else if (name == "nonblock") {
+            makeInputNonBlocking();
         } else if (name == "fds") {
-            for (const fs::path& file : openFiles()) write(file.string() + "\n");
+            for (const fs::path& file : openFiles()) put(file.string() + "\n");
         } else if (name == "onint") {
-            lastWords = unescape(value);
-            SetConsoleCtrlHandler(sayLastWords, TRUE);
+            sayOnInterrupt(unescape(value));
         } else if (name == "signals") {
             const std::string status = fileOf("/proc/self/status");
-            write(status.substr(status.find("SigBlk:"), 50));
+            put(status.substr(status.find("SigBlk:"), 50));
         } else if (name == "locale") {
             for (const char* variable : {"LANG", "LC_ALL", "LC_MESSAGES", "LANGUAGE"}) {
                 const char* value = std::getenv(variable);
-                write(variable + ("=" + std::string(value ? value : "-")) + "\n");
+                put(variable + ("=" + std::string(value ? value : "-")) + "\n");
             }
         } else if (name == "error") {
             std::setlocale(LC_ALL, "");
-            write(std::strerror(std::stoi(value)));
+            put(std::strerror(std::stoi(value)));
         } else if (name == "args") {
-            while (++i < argc) write(argv[i] + std::string("\n"));
+            while (++i < argc) put(argv[i] + std::string("\n"));
         } else if (name == "awaited") {
             if (!awaited()) break;
         } else if (name == "view") {

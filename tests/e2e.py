@@ -245,14 +245,16 @@ def test_output_is_echoed_and_logged_whole_the_viewer_shows_it_and_it_is_deleted
     ({"TEMP": "", "TMP": "b"}, "TMP"), ({"TMPDIR": "c"}, "TMPDIR"), ({"TEMP": 'a"/'}, "TEMP"),
     ({"TEMP": 'a\tb\\'}, "TEMP")])
 def test_the_log_is_in_the_directory_of_the_first_variable_set(tarvix, variables, first):
-    env = {"TEMP": None, "RIVEZEVEVIVA": "echo"}  # the viewer says which path it was given
+    # The viewer, a shell command line of its own words, says which path it was given, whole.
+    env = {"TEMP": None, "RIVEZEVEVIVA": "printf '[%s]\\n' 'two words'"}
     for name, directory in variables.items():
         env[name] = directory and f"{tarvix.root}/{directory}"
         (tarvix.root / directory).mkdir(exist_ok=True)
     directory = env[first] + "/" if first else "/tmp/"  # with none set: /tmp
     echo, after = tarvix.run(["echo", "x"], b"v", env)[3:]
     assert echo == b"x\n"
-    assert re.search(b" " + re.escape(directory.encode()) + rb"Tarvix\d+\.log\n\Z", after)
+    assert re.search(rb"\[two words\]\n\[" + re.escape(directory.encode()) +
+                     rb"Tarvix\d+\.log\]\n\Z", after)
 
 
 def test_failures_are_reported_and_the_run_goes_on_and_a_log_that_fails_is_reported_once(tarvix):
@@ -277,6 +279,8 @@ def test_failures_are_reported_and_the_run_goes_on_and_a_log_that_fails_is_repor
         (tarvix.root / "my programs" / name).touch()
     tarvix.run(["rm", "my file"], cwd=tarvix.root / "my programs")
     assert set(os.listdir(tarvix.root / "my programs")) == {Path(program).name, "file", "my"}
+    shutil.copy(CHILD, tarvix.root / 'say"hi')  # a name is a name, quotes and all
+    assert tarvix.run(['./say"hi', "args", "a b", "c"], cwd=tarvix.root)[3] == b"a b\nc\n"
     # With no log made, no viewer is started.
     out = tarvix.run(child("bytes:1000"), b"v", {"TEMP": str(tarvix.root / "no"),
                                                   "RIVEZEVEVIVA": viewer("none")})[1]
@@ -352,6 +356,27 @@ def test_usage_and_texts_in_the_users_language_from_a_library_without_which_noth
                              .encode())
         (tarvix.root / "bin" / LIBRARY).write_bytes(b"1\tone\nnot a text\n")  # nor a file that is none
         assert tarvix.run(child("out:started\\n"), prompt=b"")[:3] == (1, b"", err)
+
+
+@posix_only
+def test_found_by_its_name_without_proc_and_any_ending_it_can_catch_deletes_the_log(tarvix):
+    # Its catalogs are beside the file it was started from, named by a path or found on PATH
+    # through a link, with no /proc to ask (a chroot, a minimal container).
+    (tarvix.root / "bin").mkdir()
+    (tarvix.root / "bin" / "tv").symlink_to(TARVIX)
+    if subprocess.run(["unshare", "-m", "true"], capture_output=True).returncode:
+        pytest.skip("this user may not make a mount namespace")
+    for program in str(TARVIX), "tv":
+        code, out = tarvix.run([], program=["unshare", "-m", "sh", "-c", 'umount -l /proc && '
+                                '"$@"', "sh", program, "--version"], env={"PATH": f"{tarvix.root}"
+                                f"/bin:{os.environ['PATH']}"})[:2]
+        assert (code, out.startswith(b"tarvix ")) == (0, True), program
+    for ending in signal.SIGHUP, signal.SIGTERM:  # a closed terminal, a kill
+        process = tarvix.start(child("out:ready\\n", "sleep:60000"), stdin=subprocess.DEVNULL,
+                               stdout=subprocess.PIPE)
+        assert process.stdout.readline() == b"ready\n" and tarvix.logs()
+        process.send_signal(ending)
+        assert process.wait() == -ending and not tarvix.logs(), ending
 
 
 # wine's console is in the OEM code page, 850 for these locales; it writes to the terminal in the
@@ -468,6 +493,11 @@ def test_in_a_terminal_echoes_show_at_once_one_whole_key_answers_and_interrupts_
         assert screen.startswith(shown), f"{key}: the echo at once, the key not shown"
         assert restored and left == b"", f"{key}: every setting back, nothing of the key left"
     assert not tarvix.logs(), "an interrupt at the prompt deletes the log too"
+    # A program that makes the terminal non-blocking (node, asyncio): every line still shows,
+    # even while the terminal holds its output back (Ctrl+S, then Ctrl+Q).
+    screen = tarvix.in_terminal(child("nonblock", "lines:30000"),
+                                [(b"000001", (b"\x13", b"\x11")), (PROMPT, b"x")])[1]
+    assert re.findall(rb"(\d{6})\r\n", screen) == [b"%06d" % n for n in range(1, 30001)]
     said, log = tarvix.saw("key")  # with the terminal as its standard handles, and nothing else
     assert log == b"name? got bob\n" and said.group(3, 4) == (b"yes", b"3")
     # Enter, typed before the program even starts, does not answer the prompt.
@@ -510,7 +540,10 @@ def test_stopped_or_in_the_background_it_asks_again_once_continued_and_ends_on_a
         tarvix, shell):
     run = f"{TARVIX} {CHILD} out:x".encode()
     stopped = b'until jobs >"$JOBS"; grep -q Stopped "$JOBS"; do sleep 0.01; done; '
-    steps = [(b"$ ", b"stty -g\n"), (b"$ ", run + b"\n"), (KEYS, b"\x1a"),
+    # Stopped while the program runs and continued, it asks once.
+    steps = [(b"$ ", f"{TARVIX} {CHILD} 'ask:ready\\s'\n".encode()), (b"ready ", b"\x1a"),
+             (b"Stopped", b"fg\n"), (b"ask:ready", b"go\n"), (PROMPT, b""), (KEYS, b"x"),
+             (b"$ ", b"stty -g\n"), (b"$ ", run + b"\n"), (KEYS, b"\x1a"),
              (b"Stopped", b"stty -g; fg\n"), (PROMPT, b""), (KEYS, b"x"),
              (b"$ ", run + b" &\n"), (PROMPT, stopped + b"bg; " + stopped + b"fg\n"),
              (PROMPT, b""), (KEYS, b"x"),
@@ -521,6 +554,7 @@ def test_stopped_or_in_the_background_it_asks_again_once_continued_and_ends_on_a
              (b"ended", b"stty echo; exit\n")]
     code, screen, _, left = tarvix.in_terminal(
         [], steps, {"PS1": "$ ", "JOBS": str(tarvix.root / "jobs")}, program=shell)
+    assert screen.partition(b"got go")[2].partition(b"$ ")[0].count(PROMPT) == 1
     settings = re.findall(rb"[0-9a-f]+(?::[0-9a-f]+){20,}", screen)  # stty -g's, twice
     assert len(settings) == 2 and settings[0] == settings[1], "the terminal while stopped"
     assert b"status:0" in screen and left == b"" and not tarvix.logs(), "SIGTERM deletes the log"

@@ -3,20 +3,17 @@
 
 #include <vector>
 
-#include "capture/command_line.h"
 #include "interaction/messages.h"
 #include "interaction/platform_check.h"
-
-std::string built(std::vector<const char*> args) {
-    return commandLineFor(static_cast<int>(args.size()), args.data(), ".exe");
-}
+#include "system/windows/command_line.h"
 
 TEST(CommandLineFor, AddsTheSuffixOnlyWithoutADotAndQuotesWhatTheRulesWouldSplit) {
-    EXPECT_EQ(built({"prog", "a", "b"}), "prog.exe a b");
-    EXPECT_EQ(built({"..\\tools\\prog"}), "..\\tools\\prog");
-    EXPECT_EQ(built({"my prog", "", "\"q\" r"}), "\"my prog.exe\" \"\" \"\\\"q\\\" r\"");
+    EXPECT_EQ(sys::commandLineFor({"prog", "a", "b"}, ".exe"), "prog.exe a b");
+    EXPECT_EQ(sys::commandLineFor({"..\\tools\\prog"}, ".exe"), "..\\tools\\prog");
+    EXPECT_EQ(sys::commandLineFor({"my prog", "", "\"q\" r"}, ".exe"),
+              "\"my prog.exe\" \"\" \"\\\"q\\\" r\"");
 }
 
 TEST(PlatformCheck, RefusesWhenTheVersionQueryFails) {
-    EXPECT_EQ(platformRefusal(FALSE, VER_PLATFORM_WIN32_NT), IDS_VERSION_QUERY_FAILED);
+    EXPECT_EQ(platformRefusal(sys::Family::Unknown), IDS_VERSION_QUERY_FAILED);
 }

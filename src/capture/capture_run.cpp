@@ -1,31 +1,17 @@
 #include "capture/capture_run.h"
 
-#include "capture/command_line.h"
-#include "capture/interrupts.h"
-#include "capture/process.h"
-#include "capture/pump.h"
 #include "diagnostics/report_failure.h"
 #include "output/output.h"
+#include "system/ending.h"
+#include "system/errors.h"
+#include "system/files.h"
+#include "system/process.h"
 
 namespace {
-// A copy of the handle that no child inherits, in place of the handle itself. When no copy can be
-// made the handle stays as it is.
-void makeUninheritable(Handle& handle) {
-    HANDLE copy = nullptr;
-    const BOOL copied = DuplicateHandle(GetCurrentProcess(), handle.get(), GetCurrentProcess(),
-                                        &copy, 0, FALSE, DUPLICATE_SAME_ACCESS);
-    reportFailure(copied, "DuplicateHandle");
-    if (copied) handle.reset(copy);
-}
-
-// Whether children inherit the handle. Windows passes every inheritable handle on, whatever the
-// child's standard handles are: a standard output we were given as an inheritable pipe would
-// reach the program, and anything it leaves running would hold that pipeline open. Failures are
-// not reported: Windows 95 exports the call without implementing it, and a console's handles
-// before Windows 8 are no kernel objects; neither is a pipe to hold open.
-void letChildrenInherit(HANDLE handle, bool inherit) {
-    SetHandleInformation(handle, HANDLE_FLAG_INHERIT, inherit ? HANDLE_FLAG_INHERIT : 0);
-}
+// Small, so that each piece of output is logged and shown as soon as it arrives.
+constexpr std::size_t kPumpChunkBytes = 64;
+// Reads of a pipe that keep failing end the pump as its end would.
+constexpr int kMaxFailedReads = 16;
 }  // namespace
 
 void CaptureRun::prepare(int count, const char* const* args) {
@@ -36,68 +22,56 @@ void CaptureRun::prepare(int count, const char* const* args) {
 
 // From before the program can be interrupted until its output has ended.
 void CaptureRun::run() {
-    leaveInterruptsToOthers();
+    sys::leaveInterruptsToOthers(true);
     launchTarget();
     pumpOutput();
-    takeInterruptsBack();
+    sys::leaveInterruptsToOthers(false);
 }
 
 void CaptureRun::buildCommandLine(int count, const char* const* args) {
-    commandLine = commandLineFor(count, args, platform::executableSuffix(args[0]).c_str());
+    commandLine.assign(args, args + count);
 }
 
 void CaptureRun::openLogFile() {
     logFile.create();
 }
 
-// Points the standard output and error handles at one pipe, for the child to inherit. The child
-// gets the write ends only: holding the read end, it would never learn that nobody reads. The
-// utility's own output goes through the runtime's stdout, bound to the standard output it was
-// started with.
 void CaptureRun::createOutputPipe() {
-    SECURITY_ATTRIBUTES inheritable{};
-    inheritable.nLength = sizeof inheritable;
-    inheritable.bInheritHandle = TRUE;
-    reportFailure(CreatePipe(pipeRead.receive(), pipeWrite.receive(), &inheritable, 0),
-                  "CreatePipe");
-    makeUninheritable(pipeRead);
-    reportFailure(DuplicateHandle(GetCurrentProcess(), pipeWrite.get(), GetCurrentProcess(),
-                                  errorWrite.receive(), 0, TRUE, DUPLICATE_SAME_ACCESS),
-                  "DuplicateHandle");
-    originalOutput = GetStdHandle(STD_OUTPUT_HANDLE);
-    reportFailure(originalOutput != INVALID_HANDLE_VALUE, "GetStdHandle");
-    originalError = GetStdHandle(STD_ERROR_HANDLE);
-    reportFailure(originalError != INVALID_HANDLE_VALUE, "GetStdHandle");
-    reportFailure(SetStdHandle(STD_OUTPUT_HANDLE, pipeWrite.get()), "SetStdHandle");
-    reportFailure(SetStdHandle(STD_ERROR_HANDLE, errorWrite.get()), "SetStdHandle");
+    reportFailure(sys::createPipe(pipe), "CreatePipe");
 }
 
-// The child inherits the pipe's write ends as its standard output and error, and none of the
-// output and error we were started with, which are the standard handles again once it has its
-// own (the viewer's, later). Once it has its copies, ours are closed, so that the pipe ends when
-// the child's do. A line too long for the platform fails in process creation and is reported.
+// Once the program has its copy of the write end, ours is closed, so that the pipe ends when the
+// program's does.
 void CaptureRun::launchTarget() {
-    letChildrenInherit(originalOutput, false);
-    letChildrenInherit(originalError, false);
-    PROCESS_INFORMATION child{};
-    if (startProcess(commandLine, child)) {
-        CloseHandle(child.hThread);
-        CloseHandle(child.hProcess);
-    }
-    letChildrenInherit(originalOutput, true);
-    letChildrenInherit(originalError, true);
-    reportFailure(SetStdHandle(STD_OUTPUT_HANDLE, originalOutput), "SetStdHandle");
-    reportFailure(SetStdHandle(STD_ERROR_HANDLE, originalError), "SetStdHandle");
-    reportFailure(pipeWrite.close(), "CloseHandle");
-    reportFailure(errorWrite.close(), "CloseHandle");
+    reportFailure(sys::startProgram(commandLine, pipe.write), "CreateProcess");
+    reportFailure(pipe.write.close(), "CloseHandle");
 }
 
-// Once nobody reads the echo (the reader of our output has gone, as `| head` does), the run is
-// over: closing the read end tells the child that nobody reads, as a pipeline expects. With no
-// pipe there is nothing to copy: CreatePipe's failure, the one that matters, has been reported.
+// Whenever the program is quiet, what the output holds goes out before the read waits for more.
+// The echo is every byte read, zero bytes included, whether or not the log took them. The log is
+// a convenience and the echo the job: a log that fails a write is reported once and written no
+// more, so that reports do not cut into the echo. Once nobody reads the echo (the reader of our
+// output has gone, as `| head` does), the run is over: closing the read end tells the program
+// that nobody reads, as a pipeline expects. With no pipe there is nothing to copy: its failure
+// has been reported.
 void CaptureRun::pumpOutput() {
-    if (pipeRead) copyPipe(pipeRead.get(), logFile.handle());
+    char chunk[kPumpChunkBytes];
+    bool logging = logFile.isOpen();
+    for (int failedReads = 0; pipe.read && failedReads < kMaxFailedReads;) {
+        std::size_t count = 0;
+        const sys::PipeRead read =
+            sys::readPipe(pipe.read, chunk, kPumpChunkBytes, count, flushOutput);
+        if (nobodyReads() || read == sys::PipeRead::End) break;
+        reportFailure(read == sys::PipeRead::Bytes, "ReadFile");
+        failedReads = read == sys::PipeRead::Failed ? failedReads + 1 : 0;
+        if (count == 0) continue;
+        if (logging) {
+            logging = sys::writeAll(logFile.handle(), chunk, count);
+            reportFailure(logging, "WriteFile");
+        }
+        if (!writeOutput(chunk, count)) break;
+    }
     endEcho();
     logFile.close();
-    pipeRead.close();
+    pipe.read.close();
 }

@@ -1,13 +1,14 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
-#include "capture/handle.h"
 #include "capture/log_file.h"
+#include "system/pipe.h"
 
-// One run of the utility: the child's command line, the log file and the pipe that carries the
-// child's standard output and error. Each handle is closed by the operation that uses it last, or
-// else as the run ends; the log is deleted as the run ends.
+// One run of the utility: the program's command line, the log file and the pipe that carries the
+// program's standard output and error. Each handle is closed by the operation that uses it last,
+// or else as the run ends; the log is deleted as the run ends.
 class CaptureRun {
 public:
     CaptureRun() = default;
@@ -18,8 +19,8 @@ public:
 
     // count is at least 1; args[0] is the target program, the rest are its arguments.
     void prepare(int count, const char* const* args);
-    // Launches the child and pumps its output; returns when the pipe's last writer is gone. The
-    // interrupt and quit keys are the child's meanwhile.
+    // Launches the program and pumps its output; returns when the pipe's last writer is gone.
+    // The interrupt and quit keys are the program's meanwhile.
     void run();
     // The log, for the viewer: closed once the run is over, deleted as the run ends.
     const LogFile& log() const { return logFile; }
@@ -32,12 +33,7 @@ private:
     void pumpOutput();
 
     LogFile logFile;
-    Handle pipeRead;
-    Handle errorWrite;
-    Handle pipeWrite;
-    // The standard output and error the utility was started with, the process's own, given back
-    // once the child has its own.
-    HANDLE originalOutput = nullptr;
-    HANDLE originalError = nullptr;
-    std::string commandLine;
+    sys::Pipe pipe;
+    // The program and its arguments, each whole: only Windows makes one line of them.
+    std::vector<std::string> commandLine;
 };

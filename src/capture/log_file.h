@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "capture/handle.h"
+#include "system/handle.h"
 
-// The run's log: a file of its own in the temporary directory, open while the output flows and
+// The run's log: a file of its own in the temporary folder, open while the output flows and
 // deleted when the run ends, however it ends (any ending the utility can catch deletes it first).
 // Only a file it created is its log: one it cannot create is none.
 class LogFile {
@@ -18,14 +18,14 @@ public:
     void create();
     bool created() const { return !path_.empty(); }
     const std::string& path() const { return path_; }
-    // Null once closed, and when none was created.
-    HANDLE handle() const { return handle_.get(); }
+    bool isOpen() const { return static_cast<bool>(handle_); }
+    sys::Handle::Native handle() const { return handle_.get(); }
     // What the log was being written has ended: a failed close changes nothing.
     void close() { handle_.close(); }
 
 private:
-    static BOOL WINAPI deleteAndEnd(DWORD event);
+    static void deleteOnEnding();
 
     std::string path_;
-    Handle handle_;
+    sys::Handle handle_;
 };

@@ -1,24 +1,22 @@
 #include "interaction/closing_prompt.h"
 
-#include "interaction/key.h"
+#include "diagnostics/report_failure.h"
 #include "interaction/messages.h"
 #include "output/output.h"
+#include "system/terminal.h"
 
 namespace {
-// Whether the keys come from a console (a terminal) while the output goes elsewhere, into a file
-// or another program: nobody would see the prompt there, and a key pressed blind would be taken
-// from whatever reads the console next. The same with a terminal that is another session's.
+// Whether the keys come from a terminal while the output goes elsewhere, into a file or another
+// program: nobody would see the prompt there, and a key pressed blind would be taken from
+// whatever reads the terminal next. The same with a terminal that is another session's.
 bool promptUnseen() {
-    const HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
-    DWORD mode;
-    // A question, not an operation: failing means the input is no console.
-    const bool console = GetConsoleMode(input, &mode);
-    return (console && !outputIsConsole()) || platform::isAnotherSessionsTerminal(input);
+    sys::Keyboard keyboard;
+    return (keyboard.saveMode() && !outputIsTerminal()) || sys::inputIsAnotherSessions();
 }
 }  // namespace
 
 // Nobody sees a prompt whose reader has gone, or that goes where the keyboard's user does not
-// look: then no key is waited for, and the console is left as it is.
+// look: then no key is waited for, and the terminal is left as it is.
 bool askToViewLog() {
     if (nobodyReads() || promptUnseen()) return false;
     MessageBuffer prompt;
@@ -31,4 +29,19 @@ bool askToViewLog() {
         if (!flushOutput()) return false;
     } while (!readKey(key));  // stopped at the prompt and continued: it is shown again
     return key == 'v' || key == 'V';
+}
+
+// Each step runs even when the one before failed: on redirected input the mode calls fail and
+// are reported, and the byte is taken from the input as it comes.
+bool readKey(char& key) {
+    sys::Keyboard keyboard;
+    reportFailure(keyboard.found(), "GetStdHandle");
+    // Spelt as the utility has always reported it; scripts that read the reports know it so.
+    reportFailure(keyboard.saveMode(), "GetconsoleMode");
+    reportFailure(keyboard.setKeyMode(), "SetConsoleMode");
+    const sys::KeyRead read = keyboard.readKey(key);
+    if (read == sys::KeyRead::Stopped) return false;
+    reportFailure(read == sys::KeyRead::Key, "ReadFile");
+    reportFailure(keyboard.restoreMode(), "SetConsoleMode");
+    return true;
 }

@@ -2,39 +2,40 @@
 
 #include <string>
 
+#include "system/platform.h"
+
 MessageLibrary messageLibrary;
 
 namespace {
 // The translation of the library into the user's language: none for English, for a language
-// that has none here, or for one the program's character set cannot hold.
-HMODULE loadTranslation() {
-    for (const std::string& path : platform::translations()) {
-        const HMODULE library = platform::loadOwnLibrary(path);
-        if (!library) continue;
-        if (platform::showsWhole(library, kLastMessageId)) return library;
-        FreeLibrary(library);  // whether it could be freed or not, it is not used
+// that has none here, or for one that cannot be shown whole.
+const sys::Catalog* loadTranslation(const char* program) {
+    for (const std::string& path : sys::translations()) {
+        const sys::Catalog* catalog = sys::loadCatalog(program, path);
+        if (!catalog) continue;
+        if (sys::showsWhole(catalog, kLastMessageId)) return catalog;
+        sys::freeCatalog(catalog);
     }
     return nullptr;
 }
 }  // namespace
 
-bool loadMessageLibrary() {
-    for (const char* place : platform::kMessageLibraryPlaces) {
-        messageLibrary.english =
-            platform::loadOwnLibrary(place + std::string(platform::kMessageLibraryFile));
+bool loadMessageLibrary(const char* program) {
+    const std::vector<std::string> paths = sys::catalogPaths();
+    for (const std::string& path : paths) {
+        messageLibrary.english = sys::loadCatalog(program, path);
         if (!messageLibrary.english) continue;
-        messageLibrary.translation = loadTranslation();
+        messageLibrary.translation = loadTranslation(program);
         return true;
     }
     // The one text that cannot come from the library.
-    const std::string text =
-        std::string("Cannot find ") + platform::kMessageLibraryFile + ". Tarvix will now terminate";
-    platform::showError(text.c_str(), "Tarvix error");
+    const std::string text = "Cannot find " + paths[0] + ". Tarvix will now terminate";
+    sys::showError(text.c_str(), "Tarvix error");
     return false;
 }
 
-void MessageLibrary::load(UINT id, MessageBuffer& buffer) const {
+void MessageLibrary::load(unsigned id, MessageBuffer& buffer) const {
     buffer[0] = '\0';
-    if (translation && LoadStringA(translation, id, buffer, kMessageBufferChars) > 0) return;
-    LoadStringA(english, id, buffer, kMessageBufferChars);
+    if (translation && sys::loadText(translation, id, buffer, kMessageBufferChars) > 0) return;
+    sys::loadText(english, id, buffer, kMessageBufferChars);
 }

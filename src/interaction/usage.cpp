@@ -2,21 +2,23 @@
 
 #include <cstring>
 
-#include "interaction/key.h"
+#include "interaction/closing_prompt.h"
 #include "interaction/messages.h"
 #include "output/output.h"
+#include "system/platform.h"
+#include "system/terminal.h"
 
 void printUsage() {
     MessageBuffer line;
-    for (UINT id = IDS_USAGE_FIRST; id <= IDS_USAGE_LAST; ++id) {
+    for (unsigned id = IDS_USAGE_FIRST; id <= IDS_USAGE_LAST; ++id) {
         messageLibrary.load(id, line);
         say("%s\n", line);
     }
 }
 
 bool asksForHelp(const char* argument) {
-    for (const char* option : platform::kHelpOptions) {
-        if (std::strcmp(argument, option) == 0) return true;
+    for (const char* const* option = sys::kHelpOptions; *option; ++option) {
+        if (std::strcmp(argument, *option) == 0) return true;
     }
     return false;
 }
@@ -31,5 +33,5 @@ void printVersion() {
 
 void holdOwnConsole() {
     char key;
-    if (platform::ownsConsoleAlone()) readKey(key);
+    if (sys::consoleIsOursAlone()) readKey(key);
 }

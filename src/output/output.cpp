@@ -4,31 +4,40 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/platform.h"
+#include "system/errors.h"
+#include "system/files.h"
+#include "system/terminal.h"
+#include "system/texts.h"
 
 namespace {
 constexpr std::size_t kOutputBufferBytes = 4096;
 
-// Our standard output when it is a console, else null.
-HANDLE console = nullptr;
-bool readerGone = false;
-// The start of the child's last character, which the console has not been given yet.
-std::string held;
+// The one standard output of the process, and what is known of it.
+struct Output {
+    sys::Handle::Native handle = sys::Handle::kNone;
+    bool terminal = false;
+    bool readerGone = false;
+    std::string collected;  // redirected: what waits to be written out
+    std::string held;       // the start of the program's last character, for a console
+} output;
 
-// A write that failed for another reason (a full disk behind a redirection, say) changes nothing.
-// Once one has found no reader, the output is not tried again: after a failed write the runtime's
-// stream may take more and even flush "successfully" (msvcrt does), writing nothing.
-bool checked(bool written) {
-    if (!written && platform::writeFoundNoReader()) readerGone = true;
-    return !readerGone;
+// A write that failed for another reason (a full disk behind a redirection, say) changes
+// nothing; nobody leaves a terminal unread, so a failed write to one changes nothing either.
+// Once one has found no reader, the output is not tried again.
+bool put(const char* bytes, std::size_t count) {
+    if (output.readerGone) return false;
+    if (!sys::writeAll(output.handle, bytes, count) && !output.terminal &&
+        sys::meansNoReader(sys::lastError()))
+        output.readerGone = true;
+    return !output.readerGone;
 }
 
-// Nobody leaves a console unread: a failed write to one changes nothing either.
-bool put(const char* bytes, std::size_t count) {
-    if (!console) return checked(std::fwrite(bytes, 1, count, stdout) == count);
-    DWORD written = 0;
-    WriteFile(console, bytes, static_cast<DWORD>(count), &written, nullptr);
-    return true;
+bool collect(const char* bytes, std::size_t count) {
+    if (output.terminal) return put(bytes, count);
+    if (output.collected.size() + count > kOutputBufferBytes && !flushOutput()) return false;
+    if (count >= kOutputBufferBytes) return put(bytes, count);
+    output.collected.append(bytes, count);
+    return !output.readerGone;
 }
 
 std::string formatted(const char* format, va_list arguments) {
@@ -45,28 +54,23 @@ std::string formatted(const char* format, va_list arguments) {
 }  // namespace
 
 void setUpOutput() {
-    const HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
-    DWORD mode;
-    // A question, not an operation: failing means the output is no console.
-    if (GetConsoleMode(output, &mode)) console = output;
-    platform::takeBytesAsTheyCome();
-    // A buffer of our own: musl takes the size only with one, keeping its 1 KiB otherwise.
-    static char buffer[kOutputBufferBytes];
-    std::setvbuf(stdout, buffer, _IOFBF, sizeof buffer);
+    output.handle = sys::standardOutput();
+    output.terminal = sys::isTerminal(output.handle);
+    output.collected.reserve(kOutputBufferBytes);
 }
 
 bool writeOutput(const char* bytes, std::size_t count) {
-    if (!console) return put(bytes, count);
-    held.append(bytes, count);
-    const std::size_t whole = platform::wholeCharacters(held);
-    put(held.data(), whole);
-    held.erase(0, whole);
+    if (!output.terminal) return collect(bytes, count);
+    output.held.append(bytes, count);
+    const std::size_t whole = sys::wholeCharacters(output.held);
+    put(output.held.data(), whole);
+    output.held.erase(0, whole);
     return true;
 }
 
 void endEcho() {
-    put(held.data(), held.size());
-    held.clear();
+    put(output.held.data(), output.held.size());
+    output.held.clear();
 }
 
 int say(const char* format, ...) {
@@ -74,19 +78,22 @@ int say(const char* format, ...) {
     va_start(arguments, format);
     const std::string text = formatted(format, arguments);
     va_end(arguments);
-    const std::string shown = platform::forOutput(text);
-    put(shown.data(), shown.size());
+    const std::string shown = sys::forOutput(text);
+    collect(shown.data(), shown.size());
     return static_cast<int>(text.size());
 }
 
 bool flushOutput() {
-    return console || checked(std::fflush(stdout) == 0);
+    if (output.collected.empty()) return !output.readerGone;
+    const bool written = put(output.collected.data(), output.collected.size());
+    output.collected.clear();
+    return written;
 }
 
 bool nobodyReads() {
-    return readerGone;
+    return output.readerGone;
 }
 
-bool outputIsConsole() {
-    return console != nullptr;
+bool outputIsTerminal() {
+    return output.terminal;
 }

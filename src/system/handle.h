@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstdint>
+
+namespace sys {
+
+// A descriptor (POSIX) or handle (Windows) of the system's, and the duty to close it: by the
+// operation that uses it last, through close(), whose result that operation may report; else
+// when its owner ends.
+class Handle {
+public:
+    using Native = std::intptr_t;
+    static constexpr Native kNone = -1;
+
+    Handle() = default;
+    explicit Handle(Native native) : native_(native) {}
+    ~Handle() { close(); }
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    Handle(Handle&& other) noexcept : native_(other.release()) {}
+    Handle& operator=(Handle&& other) noexcept {
+        if (this != &other) {
+            close();
+            native_ = other.release();
+        }
+        return *this;
+    }
+
+    Native get() const { return native_; }
+    explicit operator bool() const { return native_ != kNone; }
+    Native release() {
+        const Native native = native_;
+        native_ = kNone;
+        return native;
+    }
+    // Closes it now, if it is open; false, with the last error set, when that failed.
+    bool close();
+
+private:
+    Native native_ = kNone;
+};
+
+}  // namespace sys

@@ -1,0 +1,25 @@
+// What the POSIX side's files share among themselves, below the seams.
+#pragma once
+
+#include <signal.h>
+
+namespace sys::posix {
+
+// Handles the signal, restarting what it interrupts unless flags say otherwise, unless it is
+// ignored: a signal ignored when we started (nohup, a shell's background job) stays so, for us
+// and, across exec, for the program.
+void handleUnlessIgnored(int number, void (*handler)(int), int flags);
+// Blocks or unblocks (how, as sigprocmask takes it) one signal; returns the mask before.
+sigset_t maskSignal(int how, int number);
+
+// What the program starts with: the signal mask we were given, and SIGPIPE at its default unless
+// it was ignored before us (platform.cpp).
+const sigset_t& signalMaskAtStart();
+bool sigpipeIgnoredAtStart();
+
+void watchEndings();     // ending.cpp
+void watchContinues();   // terminal.cpp
+void watchChildren();    // process.cpp
+void takeLocale();       // texts.cpp
+
+}  // namespace sys::posix

@@ -1,0 +1,141 @@
+#include "system/process.h"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "system/posix/posix.h"
+
+extern char** environ;
+
+namespace sys {
+
+namespace {
+// The program, once started, until it is reaped; it is never waited for.
+volatile pid_t program = 0;
+
+// Restarting, so that no other call learns of it. Only the program is reaped here: the viewer is
+// waited for.
+void reapProgram(int) {
+    const int error = errno;
+    if (program > 0 && waitpid(program, nullptr, WNOHANG) != 0) program = 0;
+    errno = error;
+}
+
+// What posix_spawn needs for one start, released however the start ends. Each call returns 0 or
+// an errno value, as posix_spawn's own do.
+class Spawn {
+public:
+    // Both init calls only clear the structures.
+    Spawn() {
+        posix_spawn_file_actions_init(&actions_);
+        posix_spawnattr_init(&attributes_);
+    }
+    ~Spawn() {
+        posix_spawnattr_destroy(&attributes_);
+        posix_spawn_file_actions_destroy(&actions_);
+    }
+    Spawn(const Spawn&) = delete;
+    Spawn& operator=(const Spawn&) = delete;
+
+    // As we were given them: the mask we started with, SIGPIPE at its default unless it was
+    // ignored before us. Caught signals fall back to their default on their own.
+    int resetSignals() {
+        sigset_t defaults;
+        sigemptyset(&defaults);
+        if (!posix::sigpipeIgnoredAtStart()) sigaddset(&defaults, SIGPIPE);
+        if (const int error = posix_spawnattr_setsigdefault(&attributes_, &defaults)) return error;
+        if (const int error = posix_spawnattr_setsigmask(&attributes_, &posix::signalMaskAtStart()))
+            return error;
+        return posix_spawnattr_setflags(&attributes_,
+                                        POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+    }
+
+    // Standard output and error are the pipe's write end, which is close-on-exec, as everything
+    // of ours is. With no pipe they are /dev/null: a closed one would be the first file the
+    // program opens, and its output would go there.
+    int sendOutputTo(const Handle& output) {
+        for (const int slot : {1, 2}) {
+            const int error =
+                output ? posix_spawn_file_actions_adddup2(&actions_, int(output.get()), slot)
+                       : posix_spawn_file_actions_addopen(&actions_, slot, "/dev/null", O_WRONLY, 0);
+            if (error) return error;
+        }
+        return 0;
+    }
+
+    int start(pid_t& pid, char* const* argv) {
+        return posix_spawnp(&pid, argv[0], &actions_, &attributes_, argv, environ);
+    }
+
+private:
+    posix_spawn_file_actions_t actions_;
+    posix_spawnattr_t attributes_;
+};
+
+std::vector<char*> argvOf(const std::vector<std::string>& args) {
+    std::vector<char*> argv;
+    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    return argv;
+}
+
+// posix_spawnp reports a program that cannot be found or run before it returns.
+bool spawn(const std::vector<std::string>& args, const Handle* output, pid_t& pid) {
+    Spawn spawn;
+    int error = spawn.resetSignals();
+    if (!error && output) error = spawn.sendOutputTo(*output);
+    if (!error) error = spawn.start(pid, argvOf(args).data());
+    errno = error;
+    return error == 0;
+}
+
+// A value with none of the shell's special characters names a program, found on PATH, as git
+// runs an editor; any other is a command line for the shell.
+bool isCommandLine(const std::string& value) {
+    return value.find_first_of("|&;<>()$`\\\"' \t\n*?[#~=%") != std::string::npos;
+}
+}  // namespace
+
+void posix::watchChildren() {
+    handleUnlessIgnored(SIGCHLD, reapProgram, SA_RESTART | SA_NOCLDSTOP);
+}
+
+bool startProgram(const std::vector<std::string>& args, const Handle& output) {
+    pid_t pid = 0;
+    const sigset_t before = posix::maskSignal(SIG_BLOCK, SIGCHLD);
+    const bool started = spawn(args, &output, pid);
+    const int error = errno;
+    if (started) program = pid;
+    sigprocmask(SIG_SETMASK, &before, nullptr);
+    errno = error;
+    return started;
+}
+
+Process::~Process() = default;
+
+// The log's path is one argument that is never parsed, whatever it holds.
+bool Process::startViewer(const std::string& viewer, const std::string& file) {
+    const std::vector<std::string> args =
+        isCommandLine(viewer) ? std::vector<std::string>{"/bin/sh", "-c", viewer + " \"$@\"", viewer, file}
+                              : std::vector<std::string>{viewer, file};
+    pid_t pid = 0;
+    if (!spawn(args, nullptr, pid)) return false;
+    id_ = pid;
+    return true;
+}
+
+// One that is no child of ours any more has been reaped by the system, as SIGCHLD was ignored
+// when we started: it has ended.
+bool Process::wait() {
+    const auto pid = static_cast<pid_t>(id_);
+    pid_t waited;
+    while ((waited = waitpid(pid, nullptr, 0)) < 0 && errno == EINTR) continue;
+    return waited == pid || errno == ECHILD;
+}
+
+}  // namespace sys

@@ -1,0 +1,70 @@
+#include "system/ending.h"
+
+#include <atomic>
+
+#include <windows.h>
+
+namespace {
+constexpr int kMostCleanups = 4;
+
+// The clean-ups, the last added on top. The routine reads them on a thread of its own, from the
+// top down: one that moves down while it reads is run twice at worst, never missed. On x86,
+// release and acquire take no fence instruction, which a processor without SSE2 would lack.
+std::atomic<sys::Cleanup> cleanups[kMostCleanups];
+std::atomic<int> cleanupCount{0};
+std::atomic<bool> interruptsLeft{false};
+bool routineInstalled = false;
+
+// The console's control routine, called on a thread of its own. Returning FALSE leaves the event
+// to Windows' default handler, which ends the process as the event would have.
+BOOL WINAPI onConsoleEvent(DWORD event) {
+    const bool interrupt = event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT;
+    if (interrupt && interruptsLeft.load(std::memory_order_acquire)) return TRUE;
+    for (int at = cleanupCount.load(std::memory_order_acquire) - 1; at >= 0; --at) {
+        const sys::Cleanup cleanup = cleanups[at].load(std::memory_order_acquire);
+        if (cleanup) cleanup();
+    }
+    return FALSE;
+}
+
+// Once: one routine serves every clean-up, and the interrupts. A failure is tried again next time.
+bool installRoutine() {
+    if (!routineInstalled) routineInstalled = SetConsoleCtrlHandler(onConsoleEvent, TRUE);
+    return routineInstalled;
+}
+}  // namespace
+
+// A clean-up runs on the routine's thread while the main thread goes on, and may run twice: it
+// may only touch state that is complete whenever it is added (close, delete, restore a mode),
+// allocates nothing, takes no lock and writes no output.
+bool sys::onEnding(Cleanup cleanup) {
+    const int count = cleanupCount.load(std::memory_order_relaxed);
+    if (count == kMostCleanups) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return false;
+    }
+    if (!installRoutine()) return false;
+    cleanups[count].store(cleanup, std::memory_order_release);
+    cleanupCount.store(count + 1, std::memory_order_release);
+    return true;
+}
+
+// The ones above it move down, then the top goes.
+void sys::noLongerOnEnding(Cleanup cleanup) {
+    const int count = cleanupCount.load(std::memory_order_relaxed);
+    int at = count - 1;
+    while (at >= 0 && cleanups[at].load(std::memory_order_relaxed) != cleanup) --at;
+    if (at < 0) return;
+    for (; at + 1 < count; ++at) {
+        cleanups[at].store(cleanups[at + 1].load(std::memory_order_relaxed),
+                           std::memory_order_release);
+    }
+    cleanupCount.store(count - 1, std::memory_order_release);
+}
+
+// Nothing can be told of a routine that cannot be installed: the interrupts then end the utility,
+// as the default handler ends any program on them.
+void sys::leaveInterruptsToOthers(bool leave) {
+    interruptsLeft.store(leave, std::memory_order_release);
+    installRoutine();
+}
