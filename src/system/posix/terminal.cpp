@@ -1,10 +1,8 @@
-// The terminal, and job control's part in reading a key, which Windows lacks. A terminal is its
-// foreground's: from the background we stop as the system stops any program that changes the
-// terminal (SIGTTOU), again after a continue that leaves us there (bg), until we are in the
-// foreground. While the key mode is set, the stop key's SIGTSTP is held back but while the key is
-// awaited; then the terminal is put back as it was and we stop. A continue since the prompt was
-// shown asks for it again: what it showed may have scrolled away, and a key typed since may have
-// been another's.
+// The terminal, and job control's part in reading a key, which Windows lacks. From the
+// background we stop, as the system stops any program that changes the terminal (SIGTTOU), until
+// we are in the foreground. While the key mode is set, the stop key's SIGTSTP is held back but
+// while the key is awaited; then the terminal is put back as it was and we stop. A continue since
+// the prompt was shown asks for it again: what it showed may have scrolled away.
 #include "system/terminal.h"
 
 #include <fcntl.h>
@@ -20,13 +18,11 @@
 namespace sys {
 
 namespace {
-// How long the rest of a key may take to follow its first byte, as editors wait for the rest of
-// an escape sequence.
+// As editors wait for the rest of an escape sequence.
 constexpr int kRestOfKeyMilliseconds = 100;
 
-// Set by handlers: continues so far, and whether the stop key came while a key was awaited. A
-// handler also wakes the wait through a pipe of our own, so that a signal taken between its
-// unblocking and the poll still ends the wait rather than being missed until a key comes.
+// Set by handlers, which also wake the wait through a pipe of our own, so that a signal taken
+// between its unblocking and the poll still ends the wait.
 volatile sig_atomic_t continues = 0;
 volatile sig_atomic_t stopAsked = 0;
 int wakeEnds[2] = {-1, -1};
@@ -53,8 +49,8 @@ void onStopKey(int) {
 }
 
 // A terminal that is not our controlling one has no foreground of ours.
-bool isOurs(int fd) {
-    const pid_t foreground = tcgetpgrp(fd);
+bool isOurs() {
+    const pid_t foreground = tcgetpgrp(0);
     return foreground < 0 || foreground == getpgrp();
 }
 
@@ -62,12 +58,8 @@ bool isOurs(int fd) {
 // the question and the change cannot stop us halfway: in the background the shell has put the
 // terminal back its own way. Safe in a signal handler.
 bool setWhileOurs(const termios& settings) {
-    sigset_t ttou;
-    sigset_t before;
-    sigemptyset(&ttou);
-    sigaddset(&ttou, SIGTTOU);
-    sigprocmask(SIG_BLOCK, &ttou, &before);
-    const bool set = !isOurs(0) || tcsetattr(0, TCSANOW, &settings) == 0;
+    const sigset_t before = posix::maskSignal(SIG_BLOCK, SIGTTOU);
+    const bool set = !isOurs() || tcsetattr(0, TCSANOW, &settings) == 0;
     const int error = errno;
     sigprocmask(SIG_SETMASK, &before, nullptr);
     errno = error;
@@ -78,16 +70,15 @@ void putBackOnEnding() {
     setWhileOurs(beforeKeyMode);
 }
 
-// What was typed is the foreground's: discarded only while the terminal is ours.
+// What was typed is the foreground's.
 void discardTyped() {
-    if (isOurs(0)) tcflush(0, TCIFLUSH);
+    if (isOurs()) tcflush(0, TCIFLUSH);
 }
 
-// Stops our process group until the terminal is ours, as the system would; not when it cannot be
-// stopped (an orphaned group, an ignored signal): the terminal's calls then do nothing.
+// Not when we cannot be stopped (an orphaned group, an ignored signal): the terminal's calls
+// then do nothing.
 void stopUntilForeground() {
-    while (!isOurs(0)) {
-        const sig_atomic_t before = continues;
+    for (sig_atomic_t before = continues; !isOurs(); before = continues) {
         kill(0, SIGTTOU);  // a signal to ourselves is taken before kill returns
         if (continues == before) return;
     }
@@ -99,24 +90,20 @@ bool haveWakePipe() {
     int ends[2];
     if (pipe(ends) != 0) return false;
     for (const int end : ends) {
-        if (fcntl(end, F_SETFD, FD_CLOEXEC) != 0 || fcntl(end, F_SETFL, O_NONBLOCK) != 0) {
-            const int error = errno;
-            close(ends[0]);
-            close(ends[1]);
-            errno = error;
-            return false;
-        }
+        if (fcntl(end, F_SETFD, FD_CLOEXEC) == 0 && fcntl(end, F_SETFL, O_NONBLOCK) == 0) continue;
+        close(ends[0]);
+        close(ends[1]);
+        return false;
     }
     wakeEnds[0] = ends[0];
     wakeEnds[1] = ends[1];
     return true;
 }
 
-// Until fd holds input (true), letting SIGTSTP through meanwhile; false once a handler has woken
-// the wait, or when it cannot wait (the read that follows then says why).
-bool awaitInput(int fd, int milliseconds) {
-    pollfd waits[] = {{fd, POLLIN, 0}, {-1, POLLIN, 0}};
-    if (haveWakePipe()) waits[1].fd = wakeEnds[0];
+// Whether the input holds a key, letting SIGTSTP through meanwhile; false once a handler has
+// woken the wait. When it cannot wait, the read that follows says why.
+bool awaitInput(int milliseconds) {
+    pollfd waits[] = {{0, POLLIN, 0}, {haveWakePipe() ? wakeEnds[0] : -1, POLLIN, 0}};
     const sigset_t before = posix::maskSignal(SIG_UNBLOCK, SIGTSTP);
     const int ready = poll(waits, 2, milliseconds);
     const int error = errno;
@@ -132,28 +119,24 @@ bool awaitInput(int fd, int milliseconds) {
 // end.
 KeyRead readByte(char& key) {
     key = '\0';
-    for (;;) {
-        const ssize_t count = read(0, &key, 1);
-        if (count >= 0) return KeyRead::Key;
-        if (errno == EAGAIN || errno == EWOULDBLOCK) {
-            pollfd input{0, POLLIN, 0};
-            if (poll(&input, 1, -1) >= 0 || errno == EINTR) continue;
-        }
-        if (errno != EINTR) return KeyRead::Failed;
+    pollfd input{0, POLLIN, 0};
+    while (read(0, &key, 1) < 0) {
+        const bool wait = errno == EAGAIN || errno == EWOULDBLOCK;
+        if (errno != EINTR && !(wait && (poll(&input, 1, -1) >= 0 || errno == EINTR)))
+            return KeyRead::Failed;
     }
+    return KeyRead::Key;
 }
 
-// An escape sequence, or a character of several bytes: over a slow link the rest comes a little
-// after its first byte, and what comes within a short while is discarded too.
+// The rest of an escape sequence, or of a character of several bytes, comes a little after its
+// first byte over a slow link: what comes within a short while is discarded too.
 void discardRestOf(char key) {
     discardTyped();
     const auto byte = static_cast<unsigned char>(key);
     if (byte != 0x1B && byte < 0xC0) return;
-    while (awaitInput(0, kRestOfKeyMilliseconds)) discardTyped();
+    while (awaitInput(kRestOfKeyMilliseconds)) discardTyped();
 }
 
-// The stop key's SIGTSTP is held back while the key mode is set, so that no stop finds the
-// terminal changed; the wait for the key lets it through.
 void holdStops() {
     stopAsked = 0;
     struct sigaction action {};
@@ -209,8 +192,7 @@ bool Keyboard::saveMode() {
     return terminal_;
 }
 
-// Line input and echo off; a read returns as soon as one byte has come. What was typed before
-// goes first, so that a key typed as soon as the mode allows it is kept.
+// What was typed before goes first, so that a key typed as soon as the mode allows it is kept.
 bool Keyboard::setKeyMode() {
     if (!terminal_) return errno = ENOTTY, false;
     stopUntilForeground();
@@ -221,18 +203,16 @@ bool Keyboard::setKeyMode() {
     keyMode.c_cc[VMIN] = 1;
     keyMode.c_cc[VTIME] = 0;
     changed_ = true;
-    if (!onEnding(putBackOnEnding)) return false;
-    return setWhileOurs(keyMode);
+    return onEnding(putBackOnEnding) && setWhileOurs(keyMode);
 }
 
 KeyRead Keyboard::readKey(char& key) {
     if (!terminal_) return readByte(key);
     while (!stopAsked && continues == continuesSeen_) {
-        if (awaitInput(0, -1)) {
-            const KeyRead read = readByte(key);
-            discardRestOf(key);
-            return read;
-        }
+        if (!awaitInput(-1)) continue;
+        const KeyRead read = readByte(key);
+        discardRestOf(key);
+        return read;
     }
     const bool stop = stopAsked;
     restoreMode();
