@@ -4,9 +4,8 @@
 
 namespace sys {
 
-// A descriptor (POSIX) or handle (Windows) of the system's, and the duty to close it: by the
-// operation that uses it last, through close(), whose result that operation may report; else
-// when its owner ends.
+// A descriptor (POSIX) or handle (Windows), and the duty to close it: by the operation that uses
+// it last, which may report close()'s result; else when its owner ends.
 class Handle {
 public:
     using Native = std::intptr_t;
@@ -17,12 +16,9 @@ public:
     ~Handle() { close(); }
     Handle(const Handle&) = delete;
     Handle& operator=(const Handle&) = delete;
-    Handle(Handle&& other) noexcept : native_(other.release()) {}
     Handle& operator=(Handle&& other) noexcept {
-        if (this != &other) {
-            close();
-            native_ = other.release();
-        }
+        close();
+        native_ = other.release();
         return *this;
     }
 
@@ -33,7 +29,7 @@ public:
         native_ = kNone;
         return native;
     }
-    // Closes it now, if it is open; false, with the last error set, when that failed.
+    // False, with the last error set, when closing failed.
     bool close();
 
 private:

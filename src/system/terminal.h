@@ -5,8 +5,7 @@
 namespace sys {
 
 Handle::Native standardOutput();
-Handle::Native standardError();
-// Whether the handle is a terminal (a console on Windows).
+// A console on Windows.
 bool isTerminal(Handle::Native handle);
 // Whether standard input is a terminal that is not our controlling one (we were started in a
 // session of our own): its keys are for whoever reads it there. Never on Windows.
@@ -18,17 +17,14 @@ bool consoleIsOursAlone();
 enum class KeyRead { Key, Failed, Stopped };
 
 // Standard input, read for one key without line input and without echo, then put back as it was.
-// Each call is one step, and each runs even when the one before failed: on input that is no
-// terminal the mode calls fail, and the byte is taken from the input as it comes. Only a key typed
-// once the key mode is set counts: what was typed before (Enter, pressed while the program ran) is
-// discarded, and so is the rest of the key (an escape sequence, the other bytes of a character),
-// so that nothing of it reaches the next reader.
+// Each call is one step, each run even when the one before failed: on input that is no terminal
+// the mode calls fail, and the byte is taken as it comes. Only a key typed once the key mode is
+// set counts, and the rest of it (an escape sequence, a character's other bytes) is discarded.
+// An ending while the key mode is set puts the terminal back first.
 //
-// Job control (POSIX): from the background the process stops until it is in the foreground, as
-// any program that changes the terminal does. The stop key, and a continue since the keyboard was
-// made (since the prompt was shown), end the wait with Stopped: the terminal is then as it was,
-// the process has stopped and been continued, and the prompt is to be shown again. An ending that
-// comes while the key mode is set puts the terminal back first.
+// Job control (POSIX): from the background the process stops until it is in the foreground. The
+// stop key, and a continue since the keyboard was made (since the prompt was shown), end the
+// wait with Stopped, the terminal as it was: the prompt is to be shown again.
 class Keyboard {
 public:
     Keyboard();

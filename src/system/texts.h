@@ -7,29 +7,26 @@
 namespace sys {
 
 // A message catalog: the build's catalog file on POSIX, a resource-only library's string table
-// on Windows. Loaded once, kept until the process ends.
+// on Windows.
 struct Catalog;
 
-// Loads the catalog at the path relative to the utility's own folder (on POSIX, then relative to
-// the install prefix, and an absolute path as it is), by its full path: a catalog that stands in
-// the current folder or on PATH is never taken instead (on Windows loading a library runs its
-// code). Null when there is none; program is argv[0], by which POSIX finds our folder.
+// The catalog at the path relative to our own folder (on POSIX, an absolute path as it is), by
+// its full path: one in the current folder or on PATH is never taken instead (on Windows loading
+// a library runs its code). Null without one. program is argv[0], by which POSIX finds our folder.
 const Catalog* loadCatalog(const char* program, const std::string& path);
 void freeCatalog(const Catalog* catalog);
-// The English catalog's file and where it is, relative to our folder, best first.
+// Where the English catalog may be, best first, as loadCatalog takes them.
 std::vector<std::string> catalogPaths();
-// The translations into the user's language, best first, as loadCatalog takes their paths.
+// The translations into the user's language, best first.
 std::vector<std::string> translations();
-// Whether the catalog's texts, ids 1 to lastId, all come out whole in the characters they are
-// shown in: a language that cannot be shown whole is not shown at all, rather than as question
-// marks.
+// Whether texts 1 to lastId all come out whole in the characters they are shown in: a language
+// that cannot be shown whole is not shown at all, rather than as question marks.
 bool showsWhole(const Catalog* catalog, unsigned lastId);
-// Copies the text into the buffer, cut to fit, and returns its length; 0, leaving the buffer
-// alone, for a text the catalog lacks or cannot give whole.
+// The text, cut to fit the buffer, and its length; 0, the buffer alone, for one it lacks.
 int loadText(const Catalog* catalog, unsigned id, char* buffer, int size);
 
-// A text of ours as it is written out: on Windows with lines ended by CR LF and, while a console
-// is attached, in its code page; on POSIX as it is.
+// A text of ours as it is written out: on Windows with CR LF and, while a console is attached,
+// in its code page.
 std::string forOutput(const std::string& text);
 // How much of the program's bytes a console can be given now: all but the start of a character
 // that the next bytes complete (Windows; a terminal puts characters together itself).

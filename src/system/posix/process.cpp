@@ -26,70 +26,47 @@ void reapProgram(int) {
     errno = error;
 }
 
-// What posix_spawn needs for one start, released however the start ends. Each call returns 0 or
-// an errno value, as posix_spawn's own do.
-class Spawn {
-public:
-    // Both init calls only clear the structures.
-    Spawn() {
-        posix_spawn_file_actions_init(&actions_);
-        posix_spawnattr_init(&attributes_);
-    }
-    ~Spawn() {
-        posix_spawnattr_destroy(&attributes_);
-        posix_spawn_file_actions_destroy(&actions_);
-    }
-    Spawn(const Spawn&) = delete;
-    Spawn& operator=(const Spawn&) = delete;
+// As we were given them: the mask we started with, SIGPIPE at its default unless it was ignored
+// before us. Caught signals fall back to their default on their own. Each step returns 0 or an
+// errno value, as posix_spawn's own calls do.
+int resetSignals(posix_spawnattr_t& attributes) {
+    sigset_t defaults;
+    sigemptyset(&defaults);
+    if (!posix::sigpipeIgnoredAtStart()) sigaddset(&defaults, SIGPIPE);
+    if (const int error = posix_spawnattr_setsigdefault(&attributes, &defaults)) return error;
+    if (const int error = posix_spawnattr_setsigmask(&attributes, &posix::signalMaskAtStart()))
+        return error;
+    return posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+}
 
-    // As we were given them: the mask we started with, SIGPIPE at its default unless it was
-    // ignored before us. Caught signals fall back to their default on their own.
-    int resetSignals() {
-        sigset_t defaults;
-        sigemptyset(&defaults);
-        if (!posix::sigpipeIgnoredAtStart()) sigaddset(&defaults, SIGPIPE);
-        if (const int error = posix_spawnattr_setsigdefault(&attributes_, &defaults)) return error;
-        if (const int error = posix_spawnattr_setsigmask(&attributes_, &posix::signalMaskAtStart()))
-            return error;
-        return posix_spawnattr_setflags(&attributes_,
-                                        POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+// Standard output and error are the pipe's write end, which is close-on-exec, as everything of
+// ours is. With no pipe they are /dev/null: a closed one would be the first file the program
+// opens, and its output would go there.
+int sendOutput(posix_spawn_file_actions_t& actions, const Handle& output) {
+    for (const int slot : {1, 2}) {
+        const int error =
+            output ? posix_spawn_file_actions_adddup2(&actions, int(output.get()), slot)
+                   : posix_spawn_file_actions_addopen(&actions, slot, "/dev/null", O_WRONLY, 0);
+        if (error) return error;
     }
+    return 0;
+}
 
-    // Standard output and error are the pipe's write end, which is close-on-exec, as everything
-    // of ours is. With no pipe they are /dev/null: a closed one would be the first file the
-    // program opens, and its output would go there.
-    int sendOutputTo(const Handle& output) {
-        for (const int slot : {1, 2}) {
-            const int error =
-                output ? posix_spawn_file_actions_adddup2(&actions_, int(output.get()), slot)
-                       : posix_spawn_file_actions_addopen(&actions_, slot, "/dev/null", O_WRONLY, 0);
-            if (error) return error;
-        }
-        return 0;
-    }
-
-    int start(pid_t& pid, char* const* argv) {
-        return posix_spawnp(&pid, argv[0], &actions_, &attributes_, argv, environ);
-    }
-
-private:
-    posix_spawn_file_actions_t actions_;
-    posix_spawnattr_t attributes_;
-};
-
-std::vector<char*> argvOf(const std::vector<std::string>& args) {
+// posix_spawnp reports a program that cannot be found or run before it returns. Both init calls
+// only clear the structures.
+bool spawn(const std::vector<std::string>& args, const Handle* output, pid_t& pid) {
     std::vector<char*> argv;
     for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
-    return argv;
-}
-
-// posix_spawnp reports a program that cannot be found or run before it returns.
-bool spawn(const std::vector<std::string>& args, const Handle* output, pid_t& pid) {
-    Spawn spawn;
-    int error = spawn.resetSignals();
-    if (!error && output) error = spawn.sendOutputTo(*output);
-    if (!error) error = spawn.start(pid, argvOf(args).data());
+    posix_spawn_file_actions_t actions;
+    posix_spawnattr_t attributes;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawnattr_init(&attributes);
+    int error = resetSignals(attributes);
+    if (!error && output) error = sendOutput(actions, *output);
+    if (!error) error = posix_spawnp(&pid, argv[0], &actions, &attributes, argv.data(), environ);
+    posix_spawnattr_destroy(&attributes);
+    posix_spawn_file_actions_destroy(&actions);
     errno = error;
     return error == 0;
 }

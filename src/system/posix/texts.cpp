@@ -1,8 +1,6 @@
-// Message catalogs as the build writes them (messages/message_source.cmake): a line for each
-// text, its id, a tab and the text, in UTF-8, read here whole, since the X/Open catalogs of one C
-// library are not another's. Which translation speaks the user's language follows gettext: the
-// locale from the environment, which is never changed (the program and the viewer get it as it
-// came), with LANGUAGE as a list to try first.
+// Catalogs as the build writes them (messages/message_source.cmake): a line for each text, its
+// id, a tab and the text, in UTF-8; the X/Open catalogs of one C library are not another's. The
+// language is chosen as gettext chooses it, from an environment that is never changed.
 #include "system/texts.h"
 
 #include <fcntl.h>
@@ -30,7 +28,6 @@ struct Catalog {
 namespace {
 constexpr char kCatalogFile[] = "tarvmsg.cat";
 
-// The whole file, or false with errno set.
 bool readWhole(const char* path, std::string& content) {
     const int fd = open(path, O_RDONLY | O_CLOEXEC);
     if (fd < 0) return false;
@@ -38,9 +35,7 @@ bool readWhole(const char* path, std::string& content) {
     ssize_t count;
     while ((count = read(fd, bytes, sizeof bytes)) > 0 || (count < 0 && errno == EINTR))
         content.append(bytes, static_cast<std::size_t>(std::max<ssize_t>(count, 0)));
-    const int error = errno;
     close(fd);
-    errno = error;
     return count == 0;
 }
 
@@ -58,27 +53,30 @@ bool readTexts(const std::string& content, Catalog& catalog) {
     return true;
 }
 
-// The folder of the file we were started from, with its separator, as git finds its runtime
-// prefix: argv[0] when it is a path, else the first executable file of that name on PATH; links
-// resolved, since the catalogs are beside the file itself. Empty when it cannot be named. No
-// /proc is needed: a chroot or a minimal container may have none.
-std::string ownFolder(const char* program) {
-    std::string path = program ? program : "";
-    if (path.find('/') == std::string::npos) {
-        const char* variable = std::getenv("PATH");
-        const std::string folders = variable ? variable : "";
-        std::string found;
-        for (std::size_t start = 0, end; found.empty() && start <= folders.size(); start = end + 1) {
-            end = std::min(folders.find(':', start), folders.size());
-            const std::string folder = end > start ? folders.substr(start, end - start) : ".";
-            const std::string candidate = folder + "/" + path;
-            struct stat status;
-            if (stat(candidate.c_str(), &status) == 0 && S_ISREG(status.st_mode) &&
-                access(candidate.c_str(), X_OK) == 0)
-                found = candidate;
-        }
-        path = found;
+// A list of names between colons, empty ones left out.
+std::vector<std::string> namesIn(const std::string& list) {
+    std::vector<std::string> names;
+    for (std::size_t start = 0, end; start <= list.size(); start = end + 1) {
+        end = std::min(list.find(':', start), list.size());
+        if (end > start) names.push_back(list.substr(start, end - start));
     }
+    return names;
+}
+
+bool isProgram(const std::string& path) {
+    struct stat status;
+    return stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode) &&
+           access(path.c_str(), X_OK) == 0;
+}
+
+// The folder of the file we were started from, as git finds its runtime prefix: argv[0] when it
+// is a path, else the first program of that name on PATH; links resolved, since the catalogs are
+// beside the file itself. No /proc is needed, which a chroot or a container may lack.
+std::string ownFolder(const std::string& program) {
+    std::string path = program.find('/') == std::string::npos ? "" : program;
+    const char* folders = std::getenv("PATH");
+    for (const std::string& folder : namesIn(folders && path.empty() ? folders : ""))
+        if (path.empty() && isProgram(folder + "/" + program)) path = folder + "/" + program;
     char resolved[PATH_MAX];
     if (path.empty() || !realpath(path.c_str(), resolved)) return "";
     const std::string self = resolved;
@@ -110,17 +108,10 @@ std::string messagesLocale() {
 // LANGUAGE. Its name is the environment's, since musl calls C.UTF-8's messages C's.
 bool messagesTaken = false;
 
-// The locale names to try, best first: LANGUAGE's list, as gettext takes it, else the locale of
-// messages.
+// LANGUAGE's list, as gettext takes it, else the locale of messages.
 std::vector<std::string> localeNames() {
     if (!messagesTaken) return {};
-    const std::string names = languageList() ? languageList() : messagesLocale();
-    std::vector<std::string> found;
-    for (std::size_t start = 0, end; start <= names.size(); start = end + 1) {
-        end = std::min(names.find(':', start), names.size());
-        if (end > start) found.push_back(names.substr(start, end - start));
-    }
-    return found;
+    return namesIn(languageList() ? languageList() : messagesLocale());
 }
 
 // de_AT.UTF-8@euro: de_AT, then de.
@@ -195,7 +186,7 @@ std::vector<std::string> translations() {
 
 // Exactly the catalog at that path; a file that is no such catalog is none.
 const Catalog* loadCatalog(const char* program, const std::string& path) {
-    static const std::string folder = ownFolder(program);
+    static const std::string folder = ownFolder(program ? program : "");
     if (path[0] != '/' && folder.empty()) return nullptr;
     std::string content;
     if (!readWhole((path[0] == '/' ? path : folder + path).c_str(), content)) return nullptr;

@@ -1,9 +1,8 @@
 #include "system/windows/command_line.h"
 
-// The program's start-up rules give back exactly the words the utility was given. The program's
-// name is split by quotes alone, as Windows finds the program: quoted when it is empty or holds a
-// blank or a tab ("C:\Program Files\x.exe" would otherwise run "C:\Program.exe"); no path holds a
-// quote. Each argument is one word by the inverse of the rules that split arguments.
+// The program's name is split by quotes alone, as Windows finds the program: quoted when empty or
+// holding a blank or tab ("C:\Program Files\x.exe" would run "C:\Program.exe"); no path holds a
+// quote.
 std::string sys::commandLineFor(const std::vector<std::string>& args,
                                 const std::string& executableSuffix) {
     std::string program = args[0];

@@ -2,21 +2,21 @@
 
 #include <atomic>
 
-#include <windows.h>
+#include "system/windows/win32.h"
 
 namespace {
 constexpr int kMostCleanups = 4;
 
-// The clean-ups, the last added on top. The routine reads them on a thread of its own, from the
-// top down: one that moves down while it reads is run twice at worst, never missed. On x86,
-// release and acquire take no fence instruction, which a processor without SSE2 would lack.
+// The clean-ups, the last added on top, read by the routine on its own thread from the top down:
+// one that moves down meanwhile runs twice at worst, never missed. On x86, release and acquire
+// take no fence instruction, which a processor without SSE2 would lack.
 std::atomic<sys::Cleanup> cleanups[kMostCleanups];
 std::atomic<int> cleanupCount{0};
 std::atomic<bool> interruptsLeft{false};
 bool routineInstalled = false;
 
-// The console's control routine, called on a thread of its own. Returning FALSE leaves the event
-// to Windows' default handler, which ends the process as the event would have.
+// Called on a thread of its own. FALSE leaves the event to Windows' default handler, which ends
+// the process as the event would have.
 BOOL WINAPI onConsoleEvent(DWORD event) {
     const bool interrupt = event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT;
     if (interrupt && interruptsLeft.load(std::memory_order_acquire)) return TRUE;
@@ -27,22 +27,17 @@ BOOL WINAPI onConsoleEvent(DWORD event) {
     return FALSE;
 }
 
-// Once: one routine serves every clean-up, and the interrupts. A failure is tried again next time.
+// One routine serves every clean-up, and the interrupts. A failure is tried again next time.
 bool installRoutine() {
     if (!routineInstalled) routineInstalled = SetConsoleCtrlHandler(onConsoleEvent, TRUE);
     return routineInstalled;
 }
 }  // namespace
 
-// A clean-up runs on the routine's thread while the main thread goes on, and may run twice: it
-// may only touch state that is complete whenever it is added (close, delete, restore a mode),
-// allocates nothing, takes no lock and writes no output.
+// A clean-up may run twice, on the routine's thread while the main thread goes on.
 bool sys::onEnding(Cleanup cleanup) {
     const int count = cleanupCount.load(std::memory_order_relaxed);
-    if (count == kMostCleanups) {
-        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-        return false;
-    }
+    if (count == kMostCleanups) return failWith(ERROR_NOT_ENOUGH_MEMORY);
     if (!installRoutine()) return false;
     cleanups[count].store(cleanup, std::memory_order_release);
     cleanupCount.store(count + 1, std::memory_order_release);

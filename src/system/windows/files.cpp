@@ -5,11 +5,6 @@
 
 #include "system/windows/win32.h"
 
-namespace {
-// The most one WriteFile takes.
-constexpr std::size_t kMostPerWrite = MAXDWORD;
-}  // namespace
-
 bool sys::Handle::close() {
     const Native native = release();
     return native == kNone || CloseHandle(asHandle(native));
@@ -40,19 +35,13 @@ sys::Creation sys::createNewFile(const std::string& path, Handle& file) {
     return Creation::Created;
 }
 
-// A synchronous write waits until the file takes the bytes. One that takes none, as a pipe in
-// no-wait mode would, fails rather than spin.
+// A synchronous write, of at most MAXDWORD bytes, waits until the file takes them. One that takes
+// none, as a pipe in no-wait mode would, fails rather than spin.
 bool sys::writeAll(Handle::Native file, const char* bytes, std::size_t count) {
-    while (count > 0) {
-        DWORD written = 0;
-        const auto chunk = static_cast<DWORD>(std::min(count, kMostPerWrite));
+    for (DWORD written = 0; count > 0; bytes += written, count -= written) {
+        const auto chunk = static_cast<DWORD>(std::min<std::size_t>(count, MAXDWORD));
         if (!WriteFile(asHandle(file), bytes, chunk, &written, nullptr)) return false;
-        if (written == 0) {
-            SetLastError(ERROR_WRITE_FAULT);
-            return false;
-        }
-        bytes += written;
-        count -= written;
+        if (written == 0) return failWith(ERROR_WRITE_FAULT);
     }
     return true;
 }

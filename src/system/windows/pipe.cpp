@@ -4,42 +4,27 @@
 
 #include "system/windows/win32.h"
 
-namespace {
-// The most one ReadFile takes.
-constexpr std::size_t kMostPerRead = MAXDWORD;
-
-// A copy of the handle that no child inherits, in place of the handle itself. When no copy can be
-// made the handle stays as it is.
-bool makeUninheritable(sys::Handle& handle) {
-    HANDLE copy = nullptr;
-    const HANDLE self = GetCurrentProcess();
-    if (!DuplicateHandle(self, sys::asHandle(handle.get()), self, &copy, 0, FALSE,
-                         DUPLICATE_SAME_ACCESS)) {
-        return false;
-    }
-    // Closing the original, which nothing else holds, can only fail for a handle that is not one.
-    handle = sys::Handle(sys::asNative(copy));
-    return true;
-}
-}  // namespace
-
 // Made inheritable, for the program to get its write end (system/process.h). The read end is not
-// to be inherited: holding it, the program would never learn that nobody reads.
+// to be inherited: holding it, the program would never learn that nobody reads. It is replaced by
+// a copy that no child inherits; closing the original, which nothing else holds, can only fail
+// for a handle that is not one.
 bool sys::createPipe(Pipe& pipe) {
-    SECURITY_ATTRIBUTES inheritable{};
-    inheritable.nLength = sizeof inheritable;
-    inheritable.bInheritHandle = TRUE;
+    SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
     HANDLE read = nullptr;
     HANDLE write = nullptr;
     if (!CreatePipe(&read, &write, &inheritable, 0)) return false;
     pipe.read = Handle(asNative(read));
     pipe.write = Handle(asNative(write));
-    return makeUninheritable(pipe.read);
+    HANDLE copy = nullptr;
+    const HANDLE self = GetCurrentProcess();
+    if (!DuplicateHandle(self, read, self, &copy, 0, FALSE, DUPLICATE_SAME_ACCESS)) return false;
+    pipe.read = Handle(asNative(copy));
+    return true;
 }
 
 // Windows 95's anonymous pipes cannot be read without waiting, but every Windows can say how many
 // bytes one holds. A peek that fails tells nothing, so it counts as a read that may wait; the read
-// after it fails the same way and says why.
+// after it fails the same way and says why. One ReadFile takes at most MAXDWORD bytes.
 sys::PipeRead sys::readPipe(const Handle& pipe, char* buffer, std::size_t size, std::size_t& count,
                             bool (*beforeWaiting)()) {
     const HANDLE handle = asHandle(pipe.get());
@@ -48,7 +33,7 @@ sys::PipeRead sys::readPipe(const Handle& pipe, char* buffer, std::size_t size, 
     const BOOL peeked = PeekNamedPipe(handle, nullptr, 0, nullptr, &waiting, nullptr);
     if ((!peeked || waiting == 0) && !beforeWaiting()) return PipeRead::Bytes;
     DWORD read = 0;
-    const auto most = static_cast<DWORD>(std::min(size, kMostPerRead));
+    const auto most = static_cast<DWORD>(std::min<std::size_t>(size, MAXDWORD));
     if (!ReadFile(handle, buffer, most, &read, nullptr)) {
         return GetLastError() == ERROR_BROKEN_PIPE ? PipeRead::End : PipeRead::Failed;
     }

@@ -9,6 +9,7 @@
 namespace {
 // What cmd tries when PATHEXT is not set.
 constexpr char kDefaultExtensions[] = ".COM;.EXE;.BAT;.CMD";
+constexpr DWORD kOutputs[] = {STD_OUTPUT_HANDLE, STD_ERROR_HANDLE};
 
 // Whether the file is where process creation looks for a program: the utility's folder, the
 // current one, the system's and PATH. Not finding it is an answer, not a failure.
@@ -18,9 +19,8 @@ bool found(const std::string& file) {
     return SearchPathA(nullptr, file.c_str(), nullptr, MAX_PATH, path, &name) > 0;
 }
 
-// What a program named without an extension gets, for the utility to name it as cmd finds it:
-// process creation itself adds only ".exe". That, or where there is no such program, the first
-// of PATHEXT's extensions that names one, as cmd finds build.cmd for build.
+// Process creation adds only ".exe" to a name without an extension; where there is no such
+// program, cmd takes the first of PATHEXT's extensions that names one (build.cmd for build).
 std::string executableSuffix(const std::string& program) {
     if (program.find('.') != std::string::npos || found(program + ".exe")) return ".exe";
     const char* variable = std::getenv("PATHEXT");
@@ -33,15 +33,6 @@ std::string executableSuffix(const std::string& program) {
     return ".exe";
 }
 
-// Whether children inherit the handle. Windows passes every inheritable handle on, whatever the
-// child's standard handles are: a standard output we were given as an inheritable pipe would
-// reach the program, and anything it leaves running would hold that pipeline open. Failures do
-// not count: Windows 95 exports the call without implementing it, and a console's handles before
-// Windows 8 are no kernel objects; neither is a pipe to hold open.
-void letChildrenInherit(HANDLE handle, bool inherit) {
-    SetHandleInformation(handle, HANDLE_FLAG_INHERIT, inherit ? HANDLE_FLAG_INHERIT : 0);
-}
-
 // The child gets our standard handles and every inheritable handle of ours.
 BOOL startProcess(std::string line, PROCESS_INFORMATION& process) {
     STARTUPINFOA startup{};
@@ -50,31 +41,24 @@ BOOL startProcess(std::string line, PROCESS_INFORMATION& process) {
                           &process);
 }
 
-// The standard output and error we were started with, ours again once the program has its own.
-struct StandardHandles {
-    HANDLE output;
-    HANDLE error;
-};
-
-// Our standard output and error become the program's for as long as it takes to start it, and
-// the ones we were started with are not inherited meanwhile. With no pipe they are none, and the
-// program's writes go nowhere.
-StandardHandles redirect(HANDLE output, HANDLE error, sys::FirstFailure& outcome) {
-    const StandardHandles original{GetStdHandle(STD_OUTPUT_HANDLE), GetStdHandle(STD_ERROR_HANDLE)};
-    outcome.note(original.output != INVALID_HANDLE_VALUE);
-    outcome.note(original.error != INVALID_HANDLE_VALUE);
-    outcome.note(SetStdHandle(STD_OUTPUT_HANDLE, output));
-    outcome.note(SetStdHandle(STD_ERROR_HANDLE, error));
-    letChildrenInherit(original.output, false);
-    letChildrenInherit(original.error, false);
-    return original;
+// Our standard output and error become the program's while it starts, and the ones we were
+// started with are not inherited meanwhile: Windows passes on every inheritable handle, whatever
+// the child's standard ones, and anything the program left running would hold a pipeline we were
+// given open. Those failures do not count: Windows 95 exports SetHandleInformation without
+// implementing it, and before Windows 8 a console's handles are no kernel objects; neither is a
+// pipe to hold open.
+void redirect(const HANDLE (&to)[2], HANDLE (&original)[2], sys::FirstFailure& outcome) {
+    for (int i : {0, 1}) original[i] = GetStdHandle(kOutputs[i]);
+    for (const HANDLE handle : original) outcome.note(handle != INVALID_HANDLE_VALUE);
+    for (int i : {0, 1}) outcome.note(SetStdHandle(kOutputs[i], to[i]));
+    for (const HANDLE handle : original) SetHandleInformation(handle, HANDLE_FLAG_INHERIT, 0);
 }
 
-void restore(const StandardHandles& original, sys::FirstFailure& outcome) {
-    letChildrenInherit(original.output, true);
-    letChildrenInherit(original.error, true);
-    outcome.note(SetStdHandle(STD_OUTPUT_HANDLE, original.output));
-    outcome.note(SetStdHandle(STD_ERROR_HANDLE, original.error));
+void restore(const HANDLE (&original)[2], sys::FirstFailure& outcome) {
+    for (const HANDLE handle : original) {
+        SetHandleInformation(handle, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT);
+    }
+    for (int i : {0, 1}) outcome.note(SetStdHandle(kOutputs[i], original[i]));
 }
 
 // Standard error is a handle of its own on the same pipe, inheritable as the write end is.
@@ -87,20 +71,18 @@ HANDLE errorCopyOf(HANDLE output, sys::FirstFailure& outcome) {
 }
 }  // namespace
 
-// The program inherits the pipe's write ends as its standard output and error, and none of the
-// output and error we were started with. Once it has its copies, the copy for its standard error
-// is closed, as the caller closes the write end, so that the pipe ends when the program's do. A
-// line too long for the platform fails in process creation.
+// With no pipe the program's standard output and error are none, and its writes go nowhere. Once
+// it has its copies, ours of its standard error is closed, as the caller closes the write end, so
+// that the pipe ends when the program's do. A line too long fails in process creation.
 bool sys::startProgram(const std::vector<std::string>& args, const Handle& output) {
     const std::string line = commandLineFor(args, executableSuffix(args[0]));
     FirstFailure outcome;
     const HANDLE write = output ? asHandle(output.get()) : nullptr;
     const HANDLE errorCopy = errorCopyOf(write, outcome);
-    const StandardHandles original = redirect(write, errorCopy, outcome);
+    HANDLE original[2];
+    redirect({write, errorCopy}, original, outcome);
     PROCESS_INFORMATION child{};
-    const BOOL started = startProcess(line, child);
-    outcome.note(started);
-    if (started) {
+    if (outcome.note(startProcess(line, child))) {
         // Nothing waits for the program: closing our handles of it can only fail for handles
         // that are not ones, and lets it go once it has ended.
         CloseHandle(child.hThread);
@@ -124,10 +106,7 @@ bool sys::Process::startViewer(const std::string& viewer, const std::string& fil
 
 // With no process, there is nothing to wait for: waiting on none would wait on ourselves.
 bool sys::Process::wait() {
-    if (id_ == Handle::kNone) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return false;
-    }
+    if (id_ == Handle::kNone) return failWith(ERROR_INVALID_HANDLE);
     return WaitForSingleObject(asHandle(id_), INFINITE) != WAIT_FAILED;
 }
 

@@ -18,42 +18,22 @@ void restoreSavedMode() {
     SetConsoleMode(keyInput, savedMode);
 }
 
-// Called for a console only, which it fails no more than the mode calls do, and those are
-// reported; at worst a key typed before answers.
-void discardTyped(HANDLE input) {
-    FlushConsoleInputBuffer(input);
-}
-
-// An escape sequence, or a character of several bytes.
-bool startsSequence(char key) {
-    const auto byte = static_cast<unsigned char>(key);
-    return byte == 0x1B || byte >= 0xC0;
-}
-
-// Over a slow link the rest of a key comes a little after its first byte: what comes within a
-// short while of it is discarded too. A wait that fails ends the discarding.
+// Over a slow link the rest of a key (an escape sequence, a character of several bytes) comes a
+// little after its first byte: what comes within a short while of it is discarded too. A wait
+// that fails ends the discarding. Flushing a console fails no more than the mode calls do, and
+// those are reported; at worst a key typed before answers.
 void discardRestOf(HANDLE input, char key) {
-    discardTyped(input);
-    if (!startsSequence(key)) return;
+    FlushConsoleInputBuffer(input);
+    const auto byte = static_cast<unsigned char>(key);
+    if (byte != 0x1B && byte < 0xC0) return;
     while (WaitForSingleObject(input, kRestOfKeyMilliseconds) == WAIT_OBJECT_0) {
-        discardTyped(input);
+        FlushConsoleInputBuffer(input);
     }
-}
-
-// An interrupt cuts a console read short (from Windows 8 on, a read may even succeed with no
-// byte) while the control routine, on a thread of its own, puts the mode back and ends the
-// process: reading again leaves the mode to it.
-bool readCutShort(BOOL read, DWORD count) {
-    return read ? count == 0 : GetLastError() == ERROR_OPERATION_ABORTED;
 }
 }  // namespace
 
 sys::Handle::Native sys::standardOutput() {
     return asNative(GetStdHandle(STD_OUTPUT_HANDLE));
-}
-
-sys::Handle::Native sys::standardError() {
-    return asNative(GetStdHandle(STD_ERROR_HANDLE));
 }
 
 // A question, not an operation: failing means the handle is no console.
@@ -109,7 +89,7 @@ bool sys::Keyboard::setKeyMode() {
     FirstFailure outcome;
     if (terminal_) {
         // Before the change, so that a key typed as soon as the mode allows it is kept.
-        discardTyped(input);
+        FlushConsoleInputBuffer(input);
         outcome.note(onEnding(restoreSavedMode));
     }
     changed_ = true;
@@ -118,13 +98,15 @@ bool sys::Keyboard::setKeyMode() {
 }
 
 // Windows has no job control: the console is always the utility's, and a read waits there for
-// the key.
+// the key. An interrupt cuts a console read short (from Windows 8 on, a read may even succeed
+// with no byte) while the control routine, on its own thread, puts the mode back and ends the
+// process: reading again leaves the mode to it.
 sys::KeyRead sys::Keyboard::readKey(char& key) {
     const HANDLE input = asHandle(input_);
     DWORD count = 0;
     BOOL read;
     do read = ReadFile(input, &key, 1, &count, nullptr);
-    while (terminal_ && readCutShort(read, count));
+    while (terminal_ && (read ? count == 0 : GetLastError() == ERROR_OPERATION_ABORTED));
     const DWORD error = GetLastError();
     if (!read || count != 1) key = '\0';
     if (terminal_) discardRestOf(input, key);

@@ -22,10 +22,9 @@ std::basic_string<Char> ownFolder(Query query) {
     return self.substr(0, self.rfind(Char('\\')) + 1);
 }
 
-// The wide calls name any folder, whatever the ANSI code page can hold (before Windows 10 version
-// 1903 the UTF-8 manifest does not apply); Windows 95, 98 and ME have only stubs of them, which
-// fail, and there the ANSI calls do. The paths asked for are the program's own, in ASCII: each
-// char widens as it stands.
+// The wide calls name any folder, whatever the ANSI code page holds (the UTF-8 manifest applies
+// from Windows 10 version 1903 on); Windows 95, 98 and ME have only failing stubs of them, and
+// there the ANSI calls do. Our paths are ASCII: each char widens as it stands.
 HMODULE loadOwnLibrary(const std::string& path) {
     const std::wstring wide = ownFolder<wchar_t>(GetModuleFileNameW);
     if (!wide.empty()) {
@@ -37,9 +36,8 @@ HMODULE loadOwnLibrary(const std::string& path) {
     return folder.empty() ? nullptr : LoadLibraryA((folder + path).c_str());
 }
 
-// The user's interface language where Windows has one (ME, 2000 and later), else the user's
-// language. GetUserDefaultUILanguage is looked up: importing it would keep the utility from
-// loading on Windows 95.
+// The interface language where Windows has one (ME, 2000 on), else the user's. It is looked up:
+// importing GetUserDefaultUILanguage would keep the utility from loading on Windows 95.
 LANGID userLanguage() {
     using Query = LANGID(WINAPI*)();
     const HMODULE kernel = GetModuleHandleA("kernel32.dll");
@@ -98,8 +96,8 @@ std::string withLineEnds(const std::string& text) {
     return ended;
 }
 
-// Whether each text comes back unchanged from the code page: one it lacks a character of would
-// show a question mark, or a letter without its accent.
+// Whether each text comes back unchanged: a character the code page lacks would come back as a
+// question mark, or a letter without its accent.
 bool holds(UINT codePage, const std::vector<std::wstring>& texts) {
     for (const std::wstring& text : texts) {
         if (widened(narrowed(text, codePage), codePage) != text) return false;
@@ -144,15 +142,13 @@ std::vector<std::string> sys::translations() {
     const std::string country = isoName(language, LOCALE_SISO3166CTRYNAME);
     std::vector<std::string> libraries;
     if (name.empty()) return libraries;
-    if (!country.empty()) libraries.push_back(name + "-" + country + "\\");
-    libraries.push_back(name + "\\");
-    for (std::string& library : libraries) library += kCatalogFile;
+    if (!country.empty()) libraries.push_back(name + "-" + country + "\\" + kCatalogFile);
+    libraries.push_back(name + "\\" + kCatalogFile);
     return libraries;
 }
 
-// Texts are shown in the program's code page and, while a console is attached, in its output
-// code page too: a language that either lacks a character of is not shown at all. LoadStringA
-// gives such a character as a question mark, and a conversion loses it.
+// Texts are shown in the program's code page and, with a console, in its output code page too:
+// LoadStringA and the conversions would lose a character that either lacks.
 bool sys::showsWhole(const Catalog* catalog, unsigned lastId) {
     std::vector<std::wstring> texts;
     for (UINT id = 1; id <= lastId; ++id) texts.push_back(storedText(asLibrary(catalog), id));

@@ -16,17 +16,22 @@ inline Handle::Native asNative(HANDLE handle) {
     return handle ? reinterpret_cast<Handle::Native>(handle) : Handle::kNone;
 }
 
+// A failure of our own, with its last error.
+inline bool failWith(DWORD error) {
+    SetLastError(error);
+    return false;
+}
+
 // The outcome of calls that each run even when one before failed: the first failure counts, and
 // its last error is the one the caller sees.
 class FirstFailure {
 public:
-    // Notes, just after a call, whether it went well.
-    void note(bool ok) {
-        if (ok || !ok_) return;
-        ok_ = false;
-        error_ = GetLastError();
+    // Just after a call: whether it went well, passed on.
+    bool note(bool ok) {
+        if (!ok && ok_) error_ = GetLastError();
+        ok_ = ok_ && ok;
+        return ok;
     }
-    // Whether every call went well; if not, with the first failure's last error set again.
     bool result() const {
         if (!ok_) SetLastError(error_);
         return ok_;
