@@ -1,7 +1,6 @@
 #include "capture/capture_run.h"
 #include "interaction/closing_prompt.h"
 #include "interaction/messages.h"
-#include "interaction/platform_check.h"
 #include "interaction/usage.h"
 #include "interaction/viewer.h"
 #include "output/output.h"
@@ -17,14 +16,7 @@ int runOnce(int argc, char** argv) {
         holdOwnConsole();
         return 1;
     }
-    if (asksForHelp(argv[1])) {
-        printUsage();
-        return 0;
-    }
-    if (asksForVersion(argv[1])) {
-        printVersion();
-        return 0;
-    }
+    if (answerOption(argv[1])) return 0;
     capture.prepare(argc - 1, argv + 1);
     capture.run();
     if (askToViewLog()) viewLog(capture.log());

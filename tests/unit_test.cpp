@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "interaction/messages.h"
-#include "interaction/platform_check.h"
 #include "system/windows/command_line.h"
 
 TEST(CommandLineFor, AddsTheSuffixOnlyWithoutADotAndQuotesWhatTheRulesWouldSplit) {

@@ -47,13 +47,10 @@ void CaptureRun::launchTarget() {
     reportFailure(pipe.write.close(), "CloseHandle");
 }
 
-// Whenever the program is quiet, what the output holds goes out before the read waits for more.
-// The echo is every byte read, zero bytes included, whether or not the log took them. The log is
-// a convenience and the echo the job: a log that fails a write is reported once and written no
-// more, so that reports do not cut into the echo. Once nobody reads the echo (the reader of our
-// output has gone, as `| head` does), the run is over: closing the read end tells the program
-// that nobody reads, as a pipeline expects. With no pipe there is nothing to copy: its failure
-// has been reported.
+// The echo is every byte read, zero bytes included, whether or not the log took them: the log is
+// a convenience and the echo the job, so a log that fails a write is reported once and written no
+// more. Once nobody reads the echo (as `| head` does), the run is over: closing the read end
+// tells the program so, as a pipeline expects.
 void CaptureRun::pumpOutput() {
     char chunk[kPumpChunkBytes];
     bool logging = logFile.isOpen();

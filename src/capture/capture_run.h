@@ -6,9 +6,8 @@
 #include "capture/log_file.h"
 #include "system/pipe.h"
 
-// One run of the utility: the program's command line, the log file and the pipe that carries the
-// program's standard output and error. Each handle is closed by the operation that uses it last,
-// or else as the run ends; the log is deleted as the run ends.
+// One run: the program's command line, the log and the pipe that carries the program's output.
+// Each handle is closed by the operation that uses it last; the log is deleted as the run ends.
 class CaptureRun {
 public:
     CaptureRun() = default;

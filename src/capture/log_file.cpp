@@ -18,9 +18,8 @@ void LogFile::create() {
     const std::string stem = sys::temporaryFolder() + "Tarvix" + std::to_string(sys::processId());
     std::string path = stem + ".log";
     sys::Creation creation;
-    for (int number = 1;
-         (creation = sys::createNewFile(path, handle_)) == sys::Creation::Taken &&
-         number <= kLastLogNumber;
+    for (int number = 1; (creation = sys::createNewFile(path, handle_)) == sys::Creation::Taken &&
+                         number <= kLastLogNumber;
          ++number) {
         path = stem + "-" + std::to_string(number) + ".log";
     }

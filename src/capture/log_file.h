@@ -4,9 +4,8 @@
 
 #include "system/handle.h"
 
-// The run's log: a file of its own in the temporary folder, open while the output flows and
-// deleted when the run ends, however it ends (any ending the utility can catch deletes it first).
-// Only a file it created is its log: one it cannot create is none.
+// The run's log: a file of its own in the temporary folder, deleted however the run ends (any
+// ending the utility can catch deletes it first). One it cannot create is none.
 class LogFile {
 public:
     LogFile() = default;

@@ -6,9 +6,8 @@
 #include "system/terminal.h"
 
 namespace {
-// Whether the keys come from a terminal while the output goes elsewhere, into a file or another
-// program: nobody would see the prompt there, and a key pressed blind would be taken from
-// whatever reads the terminal next. The same with a terminal that is another session's.
+// Keys from a terminal while the output goes elsewhere, or from another session's terminal:
+// nobody would see the prompt, and a key pressed blind would be taken from the next reader.
 bool promptUnseen() {
     sys::Keyboard keyboard;
     return (keyboard.saveMode() && !outputIsTerminal()) || sys::inputIsAnotherSessions();

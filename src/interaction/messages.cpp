@@ -39,3 +39,19 @@ void MessageLibrary::load(unsigned id, MessageBuffer& buffer) const {
     if (translation && sys::loadText(translation, id, buffer, kMessageBufferChars) > 0) return;
     sys::loadText(english, id, buffer, kMessageBufferChars);
 }
+
+unsigned platformRefusal(sys::Family family) {
+    if (family == sys::Family::Supported) return 0;
+    return family == sys::Family::Unknown ? IDS_VERSION_QUERY_FAILED : IDS_PLATFORM_UNSUPPORTED;
+}
+
+bool checkPlatform(const MessageLibrary& library) {
+    const unsigned refusal = platformRefusal(sys::platformFamily());
+    if (refusal == 0) return true;
+    MessageBuffer text;
+    MessageBuffer caption;
+    library.load(refusal, text);
+    library.load(IDS_PLATFORM_CAPTION, caption);
+    sys::showError(text, caption);
+    return false;
+}

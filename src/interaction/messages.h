@@ -1,5 +1,6 @@
 #pragma once
 
+#include "system/platform.h"
 #include "system/texts.h"
 
 // Ids of the texts in the message library.
@@ -30,3 +31,9 @@ extern MessageLibrary messageLibrary;
 // Loads the message library and its translation; or says that the library is missing and returns
 // false. program is argv[0].
 bool loadMessageLibrary(const char* program);
+
+// The text that refuses to run: IDS_VERSION_QUERY_FAILED when the version query failed,
+// IDS_PLATFORM_UNSUPPORTED for a family other than Windows 95's and NT's, 0 to run.
+unsigned platformRefusal(sys::Family family);
+// Whether the utility may run here; when not, says why.
+bool checkPlatform(const MessageLibrary& library);

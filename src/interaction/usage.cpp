@@ -16,19 +16,13 @@ void printUsage() {
     }
 }
 
-bool asksForHelp(const char* argument) {
+bool answerOption(const char* argument) {
     for (const char* const* option = sys::kHelpOptions; *option; ++option) {
-        if (std::strcmp(argument, *option) == 0) return true;
+        if (std::strcmp(argument, *option) == 0) return printUsage(), true;
     }
-    return false;
-}
-
-bool asksForVersion(const char* argument) {
-    return std::strcmp(argument, "--version") == 0;
-}
-
-void printVersion() {
+    if (std::strcmp(argument, "--version") != 0) return false;
     say("tarvix %s\n", TARVIX_VERSION);
+    return true;
 }
 
 void holdOwnConsole() {

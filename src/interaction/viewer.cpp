@@ -21,10 +21,8 @@ std::string viewer() {
 }
 }  // namespace
 
-// The viewer gets the standard output and error the utility was started with, so that it shares
-// the terminal or the redirected output, and inherits nothing else. While it runs, the interrupt
-// and quit keys are its own: we go on waiting, so that the log is deleted after it, as programs
-// that wait for an editor do.
+// While the viewer runs, the interrupt and quit keys are its own: we go on waiting, so that the
+// log is deleted after it, as programs that wait for an editor do.
 void viewLog(const LogFile& log) {
     if (!log.created()) return;  // none was made, as the reports have said
     // The viewer writes to our standard output too; what we wrote comes first.

@@ -21,9 +21,8 @@ struct Output {
     std::string held;       // the start of the program's last character, for a console
 } output;
 
-// A write that failed for another reason (a full disk behind a redirection, say) changes
-// nothing; nobody leaves a terminal unread, so a failed write to one changes nothing either.
-// Once one has found no reader, the output is not tried again.
+// Only a reader that has gone ends the output: a full disk behind a redirection changes nothing,
+// and nobody leaves a terminal unread.
 bool put(const char* bytes, std::size_t count) {
     if (output.readerGone) return false;
     if (!sys::writeAll(output.handle, bytes, count) && !output.terminal &&
@@ -40,17 +39,6 @@ bool collect(const char* bytes, std::size_t count) {
     return !output.readerGone;
 }
 
-std::string formatted(const char* format, va_list arguments) {
-    va_list measuring;
-    va_copy(measuring, arguments);
-    const int length = std::vsnprintf(nullptr, 0, format, measuring);
-    va_end(measuring);
-    if (length <= 0) return "";
-    std::string text(static_cast<std::size_t>(length) + 1, '\0');
-    std::vsnprintf(&text[0], text.size(), format, arguments);
-    text.pop_back();
-    return text;
-}
 }  // namespace
 
 void setUpOutput() {
@@ -74,13 +62,15 @@ void endEcho() {
 }
 
 int say(const char* format, ...) {
+    // Our texts are 80 bytes at most, a system's 500, a report's line about a hundred.
+    char text[1024];
     va_list arguments;
     va_start(arguments, format);
-    const std::string text = formatted(format, arguments);
+    const int length = std::vsnprintf(text, sizeof text, format, arguments);
     va_end(arguments);
     const std::string shown = sys::forOutput(text);
     collect(shown.data(), shown.size());
-    return static_cast<int>(text.size());
+    return length;
 }
 
 bool flushOutput() {

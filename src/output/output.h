@@ -2,14 +2,10 @@
 
 #include <cstddef>
 
-// The utility's own standard output: the one it was started with. The program's bytes go out as
-// they came, wherever the output goes; our own texts as the platform writes them out
-// (system/texts.h). On a terminal or console everything is written at once; redirected, it is
-// collected up to 4096 bytes and written out whenever the program is quiet. A write that would
-// block waits for the output to take it.
-//
-// Once a write finds that nobody reads the output any more (the reader of a pipe has gone), the
-// run is over: nobody would see the rest of the echo, a prompt or a report.
+// The standard output we were started with: the program's bytes as they came, our texts as the
+// platform writes them (system/texts.h). On a terminal everything goes out at once; redirected,
+// up to 4096 bytes are collected and written whenever the program is quiet. Once a write finds
+// that nobody reads any more, the run is over: nobody would see the rest.
 
 void setUpOutput();
 // Writes the program's bytes as they are. Returns false once nobody reads the output. A console

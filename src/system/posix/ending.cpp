@@ -19,9 +19,8 @@ Cleanup cleanups[kMaxCleanups];
 volatile sig_atomic_t cleanupCount = 0;
 volatile sig_atomic_t interruptsLeft = 0;
 
-// The handler's contract: it calls only the clean-ups, which are async-signal-safe, and ends us
-// by the signal itself, at its default action once the handler returns, so that whoever waits
-// for us learns how we ended.
+// The handler's contract: it calls only the clean-ups, which are async-signal-safe, then ends us
+// by the signal itself once it returns, so that whoever waits for us learns how we ended.
 void endBy(int number) {
     const int error = errno;
     if (interruptsLeft && (number == SIGINT || number == SIGQUIT)) {

@@ -15,10 +15,9 @@ bool addFlags(int fd, int get, int set, int flags) {
 }
 }  // namespace
 
-// Neither end is inherited: the program gets the write end by a dup of its own. Made
-// close-on-exec after the pipe, not with it (pipe2 is not everywhere): we have one thread, so no
-// process can start in between. The read end does not block, so that a read that finds the pipe
-// empty says so: only then is it worth a flush and a poll.
+// Close-on-exec after the pipe, not with it (pipe2 is not everywhere): we have one thread. The
+// read end does not block, so that a read that finds the pipe empty says so: only then is it worth
+// a flush and a poll.
 bool createPipe(Pipe& pipe) {
     int ends[2];
     if (::pipe(ends) != 0) return false;

@@ -16,30 +16,18 @@ const char* const kViewerVariables[] = {"RIVEZEVEVIVA", "VISUAL", "EDITOR", null
 // The editor POSIX guarantees.
 const char kDefaultViewer[] = "vi";
 
-namespace {
-sigset_t maskAtStart;
-bool sigpipeIgnored = false;
-}  // namespace
+sigset_t posix::signalMaskAtStart;
+bool posix::sigpipeIgnoredAtStart = false;
 
-const sigset_t& posix::signalMaskAtStart() {
-    return maskAtStart;
-}
-
-bool posix::sigpipeIgnoredAtStart() {
-    return sigpipeIgnored;
-}
-
-// The lowest free number is the one that is closed, as every lower one is open by now. Left
-// free, it would be the log's, and our own output would go into the log: then we do not run.
-// Neither signal call fails: sigprocmask only reads, and signal fails only for a signal number
-// that is not valid or cannot be caught.
+// A closed standard descriptor left free would be the log's, and our output would go into the
+// log. Neither signal call fails: sigprocmask only reads, and these numbers are valid.
 void prepareProcess() {
     for (int fd = 0; fd < 3; ++fd) {
         if (fcntl(fd, F_GETFD) < 0 && open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY) != fd)
             _exit(1);
     }
-    sigprocmask(SIG_SETMASK, nullptr, &maskAtStart);
-    sigpipeIgnored = signal(SIGPIPE, SIG_IGN) == SIG_IGN;
+    sigprocmask(SIG_SETMASK, nullptr, &posix::signalMaskAtStart);
+    posix::sigpipeIgnoredAtStart = signal(SIGPIPE, SIG_IGN) == SIG_IGN;
     posix::watchEndings();
     posix::watchContinues();
     posix::watchChildren();

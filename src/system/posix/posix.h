@@ -13,13 +13,13 @@ void handleUnlessIgnored(int number, void (*handler)(int), int flags);
 sigset_t maskSignal(int how, int number);
 
 // What the program starts with: the signal mask we were given, and SIGPIPE at its default unless
-// it was ignored before us (platform.cpp).
-const sigset_t& signalMaskAtStart();
-bool sigpipeIgnoredAtStart();
+// it was ignored before us: set once, by prepareProcess (platform.cpp).
+extern sigset_t signalMaskAtStart;
+extern bool sigpipeIgnoredAtStart;
 
-void watchEndings();     // ending.cpp
-void watchContinues();   // terminal.cpp
-void watchChildren();    // process.cpp
-void takeLocale();       // texts.cpp
+void watchEndings();    // ending.cpp
+void watchContinues();  // terminal.cpp
+void watchChildren();   // process.cpp
+void takeLocale();      // texts.cpp
 
 }  // namespace sys::posix

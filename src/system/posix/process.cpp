@@ -26,22 +26,20 @@ void reapProgram(int) {
     errno = error;
 }
 
-// As we were given them: the mask we started with, SIGPIPE at its default unless it was ignored
-// before us. Caught signals fall back to their default on their own. Each step returns 0 or an
-// errno value, as posix_spawn's own calls do.
+// The signals as we were given them: our starting mask, SIGPIPE at its default unless it was
+// ignored before us. Each step returns 0 or an errno value, as posix_spawn's own calls do.
 int resetSignals(posix_spawnattr_t& attributes) {
     sigset_t defaults;
     sigemptyset(&defaults);
-    if (!posix::sigpipeIgnoredAtStart()) sigaddset(&defaults, SIGPIPE);
+    if (!posix::sigpipeIgnoredAtStart) sigaddset(&defaults, SIGPIPE);
     if (const int error = posix_spawnattr_setsigdefault(&attributes, &defaults)) return error;
-    if (const int error = posix_spawnattr_setsigmask(&attributes, &posix::signalMaskAtStart()))
+    if (const int error = posix_spawnattr_setsigmask(&attributes, &posix::signalMaskAtStart))
         return error;
     return posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
 }
 
-// Standard output and error are the pipe's write end, which is close-on-exec, as everything of
-// ours is. With no pipe they are /dev/null: a closed one would be the first file the program
-// opens, and its output would go there.
+// The pipe's write end, close-on-exec as everything of ours is; with none, /dev/null, since a
+// closed one would be the first file the program opens.
 int sendOutput(posix_spawn_file_actions_t& actions, const Handle& output) {
     for (const int slot : {1, 2}) {
         const int error =
@@ -98,8 +96,9 @@ Process::~Process() = default;
 // The log's path is one argument that is never parsed, whatever it holds.
 bool Process::startViewer(const std::string& viewer, const std::string& file) {
     const std::vector<std::string> args =
-        isCommandLine(viewer) ? std::vector<std::string>{"/bin/sh", "-c", viewer + " \"$@\"", viewer, file}
-                              : std::vector<std::string>{viewer, file};
+        isCommandLine(viewer)
+            ? std::vector<std::string>{"/bin/sh", "-c", viewer + " \"$@\"", viewer, file}
+            : std::vector<std::string>{viewer, file};
     pid_t pid = 0;
     if (!spawn(args, nullptr, pid)) return false;
     id_ = pid;

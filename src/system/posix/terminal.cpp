@@ -1,12 +1,10 @@
-// The terminal, and job control's part in reading a key, which Windows lacks. From the
-// background we stop, as the system stops any program that changes the terminal (SIGTTOU), until
-// we are in the foreground. While the key mode is set, the stop key's SIGTSTP is held back but
-// while the key is awaited; then the terminal is put back as it was and we stop. A continue since
-// the prompt was shown asks for it again: what it showed may have scrolled away.
+// The terminal, and job control's part in reading a key, which Windows lacks. While the key mode
+// is set, the stop key is held back but while the key is awaited; then the terminal is put back
+// and we stop. A continue asks again: what the prompt showed may have scrolled away.
 #include "system/terminal.h"
 
-#include <fcntl.h>
 #include <poll.h>
+#include <sys/select.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -21,31 +19,20 @@ namespace {
 // As editors wait for the rest of an escape sequence.
 constexpr int kRestOfKeyMilliseconds = 100;
 
-// Set by handlers, which also wake the wait through a pipe of our own, so that a signal taken
-// between its unblocking and the poll still ends the wait.
+// Set by handlers. While the key mode is set, SIGTSTP and SIGCONT are blocked but in the wait
+// for the key, which they end: none is taken between a look at these and the wait.
 volatile sig_atomic_t continues = 0;
 volatile sig_atomic_t stopAsked = 0;
-int wakeEnds[2] = {-1, -1};
 // The settings before the key mode, for an ending to put back; complete before it is added.
 termios beforeKeyMode;
 struct sigaction actionBeforeStop;
 
-void wake() {
-    const int error = errno;
-    if (wakeEnds[1] >= 0 && write(wakeEnds[1], "", 1) < 0) {
-        // A full pipe holds a wake already.
-    }
-    errno = error;
-}
-
 void onContinue(int) {
     continues = continues + 1;
-    wake();
 }
 
 void onStopKey(int) {
     stopAsked = 1;
-    wake();
 }
 
 // A terminal that is not our controlling one has no foreground of ours.
@@ -54,9 +41,8 @@ bool isOurs() {
     return foreground < 0 || foreground == getpgrp();
 }
 
-// Only while the terminal is ours, with SIGTTOU blocked, so that a shell that takes it between
-// the question and the change cannot stop us halfway: in the background the shell has put the
-// terminal back its own way. Safe in a signal handler.
+// Only while the terminal is ours (in the background the shell has put it back its own way), with
+// SIGTTOU blocked, so that a shell taking it meanwhile cannot stop us halfway. Signal-safe.
 bool setWhileOurs(const termios& settings) {
     const sigset_t before = posix::maskSignal(SIG_BLOCK, SIGTTOU);
     const bool set = !isOurs() || tcsetattr(0, TCSANOW, &settings) == 0;
@@ -84,35 +70,20 @@ void stopUntilForeground() {
     }
 }
 
-// Made at the first wait, not at start, where a descriptor can be scarce.
-bool haveWakePipe() {
-    if (wakeEnds[0] >= 0) return true;
-    int ends[2];
-    if (pipe(ends) != 0) return false;
-    for (const int end : ends) {
-        if (fcntl(end, F_SETFD, FD_CLOEXEC) == 0 && fcntl(end, F_SETFL, O_NONBLOCK) == 0) continue;
-        close(ends[0]);
-        close(ends[1]);
-        return false;
-    }
-    wakeEnds[0] = ends[0];
-    wakeEnds[1] = ends[1];
-    return true;
-}
-
-// Whether the input holds a key, letting SIGTSTP through meanwhile; false once a handler has
-// woken the wait. When it cannot wait, the read that follows says why.
+// Whether the input holds a key, letting SIGTSTP and SIGCONT through only during the wait; false
+// once a handler has run. When it cannot wait, the read that follows says why.
 bool awaitInput(int milliseconds) {
-    pollfd waits[] = {{0, POLLIN, 0}, {haveWakePipe() ? wakeEnds[0] : -1, POLLIN, 0}};
-    const sigset_t before = posix::maskSignal(SIG_UNBLOCK, SIGTSTP);
-    const int ready = poll(waits, 2, milliseconds);
-    const int error = errno;
-    sigprocmask(SIG_SETMASK, &before, nullptr);
-    if (ready < 0) return error != EINTR;  // a handler ran, and woke the pipe too
-    if (!waits[1].revents) return ready > 0;
-    char bytes[16];
-    while (read(wakeEnds[0], bytes, sizeof bytes) > 0) continue;
-    return false;
+    fd_set input;
+    FD_ZERO(&input);
+    FD_SET(0, &input);
+    const timespec limit{milliseconds / 1000, milliseconds % 1000 * 1000000L};
+    sigset_t during;
+    sigprocmask(SIG_SETMASK, nullptr, &during);
+    sigdelset(&during, SIGTSTP);
+    sigdelset(&during, SIGCONT);
+    const int ready =
+        pselect(1, &input, nullptr, nullptr, milliseconds < 0 ? nullptr : &limit, &during);
+    return ready > 0 || (ready < 0 && errno != EINTR);
 }
 
 // One byte as it comes, from input that another program may have made non-blocking; none at its
@@ -145,11 +116,13 @@ void holdStops() {
     sigaction(SIGTSTP, nullptr, &actionBeforeStop);
     if (actionBeforeStop.sa_handler != SIG_IGN) sigaction(SIGTSTP, &action, nullptr);
     posix::maskSignal(SIG_BLOCK, SIGTSTP);
+    posix::maskSignal(SIG_BLOCK, SIGCONT);
 }
 
 void releaseStops() {
     sigaction(SIGTSTP, &actionBeforeStop, nullptr);
     posix::maskSignal(SIG_UNBLOCK, SIGTSTP);
+    posix::maskSignal(SIG_UNBLOCK, SIGCONT);
 }
 }  // namespace
 
@@ -160,7 +133,6 @@ void posix::watchContinues() {
 Handle::Native standardOutput() {
     return 1;
 }
-
 
 bool isTerminal(Handle::Native handle) {
     return isatty(static_cast<int>(handle));

@@ -48,7 +48,8 @@ bool readTexts(const std::string& content, Catalog& catalog) {
         const std::string id = content.substr(start, tab - start);
         if (id.empty() || id.size() > 9 || id.find_first_not_of("0123456789") != std::string::npos)
             return false;
-        catalog.texts[static_cast<unsigned>(std::stoul(id))] = content.substr(tab + 1, end - tab - 1);
+        catalog.texts[static_cast<unsigned>(std::stoul(id))] =
+            content.substr(tab + 1, end - tab - 1);
     }
     return true;
 }
@@ -63,20 +64,19 @@ std::vector<std::string> namesIn(const std::string& list) {
     return names;
 }
 
-bool isProgram(const std::string& path) {
-    struct stat status;
-    return stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode) &&
-           access(path.c_str(), X_OK) == 0;
-}
-
 // The folder of the file we were started from, as git finds its runtime prefix: argv[0] when it
 // is a path, else the first program of that name on PATH; links resolved, since the catalogs are
 // beside the file itself. No /proc is needed, which a chroot or a container may lack.
 std::string ownFolder(const std::string& program) {
     std::string path = program.find('/') == std::string::npos ? "" : program;
     const char* folders = std::getenv("PATH");
-    for (const std::string& folder : namesIn(folders && path.empty() ? folders : ""))
-        if (path.empty() && isProgram(folder + "/" + program)) path = folder + "/" + program;
+    struct stat status;
+    for (const std::string& folder : namesIn(folders && path.empty() ? folders : "")) {
+        const std::string found = folder + "/" + program;
+        if (path.empty() && stat(found.c_str(), &status) == 0 && S_ISREG(status.st_mode) &&
+            access(found.c_str(), X_OK) == 0)
+            path = found;
+    }
     char resolved[PATH_MAX];
     if (path.empty() || !realpath(path.c_str(), resolved)) return "";
     const std::string self = resolved;
@@ -122,9 +122,8 @@ std::vector<std::string> languagesOf(const std::string& name) {
     return {language, language.substr(0, country)};
 }
 
-// musl knows no character set but UTF-8 and names no other, yet we may run where the locale's
-// name says another (de_DE.ISO-8859-1 on a glibc system, whose terminal shows Latin-1): the
-// codeset the name gives is taken where it gives one.
+// musl names no character set but UTF-8, yet a glibc system's locale may be de_DE.ISO-8859-1,
+// its terminal Latin-1: the codeset the locale's name gives is taken where it gives one.
 std::string localeCharset() {
     const std::string name = std::setlocale(LC_CTYPE, nullptr);
     const std::size_t dot = name.find('.');
@@ -156,9 +155,8 @@ bool inLocaleCharset(const std::string& text, std::string& converted) {
 }
 }  // namespace
 
-// Setting a locale costs a start-up some files, so it is set only where it can change a text,
-// and only the two categories that matter: the texts' language and their character set. Either
-// fails only for a locale that is not there, which then is C's: English.
+// Setting a locale costs a start-up some files: only where it can change a text, and only the
+// two categories that matter. A locale that is not there is C's: English.
 void posix::takeLocale() {
     const std::string name = messagesLocale();
     if (ignoresLanguage(name) || (name.compare(0, 2, "C.") == 0 && !languageList())) return;
@@ -177,7 +175,8 @@ std::vector<std::string> translations() {
     for (const std::string& name : localeNames()) {
         for (const std::string& language : languagesOf(name)) {
             const std::string file = language + "/LC_MESSAGES/" + kCatalogFile;
-            for (const char* place : {"locale/", "../share/locale/", TARVIX_PREFIX "/share/locale/"})
+            for (const char* place :
+                 {"locale/", "../share/locale/", TARVIX_PREFIX "/share/locale/"})
                 catalogs.push_back(place + file);
         }
     }
@@ -214,7 +213,8 @@ int loadText(const Catalog* catalog, unsigned id, char* buffer, int size) {
     const auto found = catalog->texts.find(id);
     std::string converted;
     if (found == catalog->texts.end() || !inLocaleCharset(found->second, converted)) return 0;
-    const int length = std::snprintf(buffer, static_cast<std::size_t>(size), "%s", converted.c_str());
+    const int length =
+        std::snprintf(buffer, static_cast<std::size_t>(size), "%s", converted.c_str());
     return std::min(length, size - 1);
 }
 

@@ -41,12 +41,10 @@ BOOL startProcess(std::string line, PROCESS_INFORMATION& process) {
                           &process);
 }
 
-// Our standard output and error become the program's while it starts, and the ones we were
-// started with are not inherited meanwhile: Windows passes on every inheritable handle, whatever
-// the child's standard ones, and anything the program left running would hold a pipeline we were
-// given open. Those failures do not count: Windows 95 exports SetHandleInformation without
-// implementing it, and before Windows 8 a console's handles are no kernel objects; neither is a
-// pipe to hold open.
+// Our standard output and error become the program's while it starts, and ours are not inherited
+// meanwhile: Windows passes on every inheritable handle, and whatever the program left running
+// would hold open a pipeline we were given. SetHandleInformation's failures do not count: Windows
+// 95 does not implement it, and a console's handles before Windows 8 are no pipe to hold open.
 void redirect(const HANDLE (&to)[2], HANDLE (&original)[2], sys::FirstFailure& outcome) {
     for (int i : {0, 1}) original[i] = GetStdHandle(kOutputs[i]);
     for (const HANDLE handle : original) outcome.note(handle != INVALID_HANDLE_VALUE);

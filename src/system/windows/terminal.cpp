@@ -4,8 +4,7 @@
 #include "system/windows/win32.h"
 
 namespace {
-// How long the rest of a key may take to follow its first byte, as editors wait for the rest of an
-// escape sequence.
+// As editors wait for the rest of an escape sequence.
 constexpr DWORD kRestOfKeyMilliseconds = 100;
 
 // The input and the mode it had, for the ending's clean-up to put back.
@@ -18,10 +17,9 @@ void restoreSavedMode() {
     SetConsoleMode(keyInput, savedMode);
 }
 
-// Over a slow link the rest of a key (an escape sequence, a character of several bytes) comes a
-// little after its first byte: what comes within a short while of it is discarded too. A wait
-// that fails ends the discarding. Flushing a console fails no more than the mode calls do, and
-// those are reported; at worst a key typed before answers.
+// Over a slow link the rest of a key (an escape sequence, a character's other bytes) comes a
+// little after its first byte, and is discarded too. Flushing a console fails no more than the
+// mode calls do, which are reported.
 void discardRestOf(HANDLE input, char key) {
     FlushConsoleInputBuffer(input);
     const auto byte = static_cast<unsigned char>(key);
