@@ -1,41 +1,31 @@
 // The program the end-to-end tests capture, and their viewer, on the C and C++ libraries and the
 // system's own calls alone. It does its actions in order, then exits 7, which must not become the
-// utility's:
-//   out:TEXT, err:TEXT  write TEXT to standard output / error in one write (\n, \r, \0, \s: a line
-//                       feed, a carriage return, a zero byte, a blank)
-//   bytes:N             write N bytes, every byte value among them, in one write
-//   lines:N             write N lines in one write, each its number in six digits ("000001\n"...),
-//                       which a terminal shows unchanged but for its carriage return
-//   file:PATH           write the file's bytes in one write
+// utility's. out, err, bytes, lines, file and fds write in one write.
+//   out:TEXT, err:TEXT  write TEXT to standard output / error (\n, \r, \0, \s: LF, CR, NUL, blank)
+//   bytes:N; file:PATH  write N bytes, every byte value among them; the file's bytes
+//   lines:N             write N lines, each its number in six digits ("000001\n"...)
 //   forever:TEXT        write TEXT again and again, until a write fails
 //   later:TEXT          leave a process behind that writes "got " and TEXT once we have exited
 //   sleep:MS; args      wait MS milliseconds; write each later argument on a line of its own
 //   ask:TEXT            write TEXT, read a line from standard input and write "got LINE"
-//   nonblock            (POSIX) make our standard input non-blocking, as node and asyncio do to a
-//                       terminal, whose open file we share with whoever started us
+//   nonblock            (POSIX) make standard input non-blocking, as node does to a shared terminal
 //   onint:TEXT          on an interrupt, write TEXT before it ends us
-//   fds; signals        (Linux) the files our descriptors are open on; the signals we block and
-//                       ignore
-//   locale              the locale's variables as we got them, a line each
-//   error:N             the C library's text for error N in the environment's locale
+//   fds; signals        (Linux) write our open files, a line each; the signals we block and ignore
+//   locale; error:N     write the locale's variables, a line each; strerror(N) in their locale
 //   awaited             once the utility that started us waits for us, go on; end if it does not
-//   view:TAG            be the viewer of the log named last: write a line saying what we were
-//                       given and have to standard output and error, and put it and the log
-//                       into $VIEWER_SEEN/TAG
+//   view:TAG            be the viewer of the log named last: write what we were given and have on
+//                       a line to standard output and error, and it and the log to $VIEWER_SEEN/TAG
 #include <algorithm>
-#include <cctype>
 #include <chrono>
 #include <clocale>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
+#include <iomanip>
 #include <sstream>
 #include <string>
 #include <thread>
-#include <vector>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -43,266 +33,205 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <unistd.h>
-
-#include <cerrno>
 #endif
 
 namespace fs = std::filesystem;
 
 namespace {
-// What differs between the systems, a function each; descriptors 0 to 2 name the standard handles.
-#ifdef _WIN32
-HANDLE standard(int fd) {
-    const DWORD handles[] = {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE};
-    return GetStdHandle(handles[fd]);
-}
-#endif
+std::string lastWords;  // for an interrupt
+std::error_code error;  // failing to find a file only leaves less to see
 
-// The whole buffer in one write, to standard output (1) or error (2).
-bool put(const std::string& bytes, int fd = 1) {
+// What differs between the systems. leaveBehind's process, found as we were, holds our standard
+// output and error and writes once its read of a pipe only we write to ends: once we have exited.
 #ifdef _WIN32
+const auto standard = [](int fd) { return GetStdHandle(STD_INPUT_HANDLE - fd); };  // -10 to -12
+
+bool put(const std::string& bytes, int fd = 1) {
     DWORD count = 0;
     return WriteFile(standard(fd), bytes.data(), DWORD(bytes.size()), &count, nullptr);
-#else
-    ssize_t count;
-    while ((count = write(fd, bytes.data(), bytes.size())) < 0 && errno == EINTR) continue;
-    return count >= 0;
-#endif
 }
 
-// One read of up to 80 bytes of standard input (of a terminal, a line); nothing if it has ended
-// or fails.
-std::string takeInput() {
+std::string answer(const std::string& prompt) {
     char bytes[80];
-#ifdef _WIN32
     DWORD count = 0;
+    put(prompt);
     ReadFile(standard(0), bytes, sizeof bytes, &count, nullptr);
-#else
-    ssize_t count;
-    while ((count = read(0, bytes, sizeof bytes)) < 0 && errno == EINTR) continue;
-    if (count < 0) count = 0;
-#endif
     return std::string(bytes, count);
 }
 
 bool isTerminal(int fd) {
-#ifdef _WIN32
     DWORD mode = 0;
     return GetConsoleMode(standard(fd), &mode);
-#else
-    return isatty(fd);
-#endif
 }
 
-// This program again, holding our standard output and error after we exit. It writes once we
-// have exited, which it learns when its read of the input we give it ends: a pipe whose other end
-// only we hold.
 void leaveBehind(const std::string& self, const std::string& text) {
-#ifdef _WIN32
-    SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
-    HANDLE input = nullptr, ours = nullptr, kept = nullptr;
-    CreatePipe(&input, &ours, &inheritable, 0);
-    DuplicateHandle(GetCurrentProcess(), ours, GetCurrentProcess(), &kept, 0, FALSE,
-                    DUPLICATE_SAME_ACCESS);
-    CloseHandle(ours);
+    HANDLE input = nullptr, ours = nullptr;
+    CreatePipe(&input, &ours, nullptr, 0);
+    SetHandleInformation(input, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT);
     SetStdHandle(STD_INPUT_HANDLE, input);
-    std::string line = "\"" + self + "\" ask: out:" + text;
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                   &process);
+    CreateProcessA(nullptr, ("\"" + self + "\" ask: out:" + text).data(), nullptr, nullptr, TRUE, 0,
+                   nullptr, nullptr, &startup, &process);
+}
+
+BOOL WINAPI sayLastWords(DWORD) {
+    put(lastWords);
+    return FALSE;  // so that the interrupt ends us as it would have
+}
+
+const auto sayOnInterrupt = [] { SetConsoleCtrlHandler(sayLastWords, TRUE); };
+const auto makeInputNonBlocking = [] {};
+const auto processId = GetCurrentProcessId;
 #else
+bool put(const std::string& bytes, int fd = 1) {
+    return write(fd, bytes.data(), bytes.size()) >= 0;
+}
+
+std::string answer(const std::string& prompt) {
+    char bytes[80];
+    put(prompt);
+    return std::string(bytes, std::max<ssize_t>(read(0, bytes, sizeof bytes), 0));
+}
+
+const auto isTerminal = isatty;
+
+void leaveBehind(const std::string& self, const std::string& text) {
     int ends[2];
     if (pipe(ends) != 0) return;
     fcntl(ends[1], F_SETFD, FD_CLOEXEC);  // nothing we start later may keep it open
     if (fork() == 0) {
-        dup2(ends[0], 0);
-        if (ends[0] != 0) close(ends[0]);
-        close(ends[1]);
-        std::string ask = "ask:", out = "out:" + text;
-        char* const args[] = {const_cast<char*>(self.c_str()), ask.data(), out.data(), nullptr};
-        execvp(self.c_str(), args);  // as it was found when named without a path
+        if (dup2(ends[0], 0) != ends[0]) close(ends[0]);
+        execlp(self.c_str(), self.c_str(), "ask:", ("out:" + text).c_str(), nullptr);
         _exit(127);
     }
     close(ends[0]);
-#endif
 }
 
-std::string lastWords;
-
-// Once said, the interrupt ends us as it would have.
-#ifdef _WIN32
-BOOL WINAPI sayLastWords(DWORD) {
-    put(lastWords);
-    return FALSE;
-}
-#else
 void sayLastWords(int number) {
     put(lastWords);
     signal(number, SIG_DFL);
     raise(number);  // delivered, with its default action, once this returns
 }
-#endif
 
-void sayOnInterrupt(const std::string& text) {
-    lastWords = text;
-#ifdef _WIN32
-    SetConsoleCtrlHandler(sayLastWords, TRUE);
-#else
-    // One ignored stays so, as whoever started us asked. glibc's and musl's signal restart what
-    // the handler cuts short, and hold off another interrupt until it returns.
+// One ignored stays so, as whoever started us asked. glibc's and musl's signal restart what the
+// handler cuts short (a stop cuts nothing), so put and answer need not; another interrupt waits.
+void sayOnInterrupt() {
     struct sigaction before {};
     sigaction(SIGINT, nullptr, &before);
     if (before.sa_handler != SIG_IGN) signal(SIGINT, sayLastWords);
-#endif
 }
 
-void makeInputNonBlocking() {
-#ifndef _WIN32
-    fcntl(0, F_SETFL, fcntl(0, F_GETFL) | O_NONBLOCK);
+const auto makeInputNonBlocking = [] { fcntl(0, F_SETFL, fcntl(0, F_GETFL) | O_NONBLOCK); };
+const auto processId = getpid;
 #endif
-}
 
-long processId() {
-#ifdef _WIN32
-    return GetCurrentProcessId();
-#else
-    return getpid();
-#endif
-}
-
-std::string unescape(const std::string& text) {
-    std::string bytes;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const std::size_t code = text[i] == '\\' ? std::string("nr0s").find(text[i + 1]) : 4;
-        bytes += code < 4 ? "\n\r\0 "[code] : text[i];
-        i += code < 4;
-    }
-    return bytes;
+std::string unescape(std::string text) {
+    for (std::size_t at = 0; (at = text.find('\\', at)) != std::string::npos; ++at)
+        if (const std::size_t code = std::string("nr0s").find(text[at + 1]); code < 4)
+            text.replace(at, 2, 1, "\n\r\0 "[code]);
+    return text;
 }
 
 // By a narrow name, which the C runtime takes in the ANSI code page as the utility gives it.
 std::string fileOf(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), {}};
+    std::ostringstream bytes;
+    bytes << std::ifstream(path, std::ios::binary).rdbuf();
+    return bytes.str();
 }
 
-// Each file our descriptors are open on, but the directory read here.
-std::vector<fs::path> openFiles() {
-    std::vector<fs::path> files;
-    std::error_code error;
+// The files our descriptors are open on, a line each, but the directory read here.
+std::string openFiles() {
+    std::string files;
     for (fs::directory_iterator entry("/proc/self/fd", error), end; entry != end; ++entry)
-        if (!entry->is_directory()) files.push_back(fs::read_symlink(entry->path(), error));
+        if (!entry->is_directory()) files += fs::read_symlink(entry->path(), error).string() + "\n";
     return files;
 }
 
-// "state parent" from a /proc stat line: "pid (name) state parent ...".
-std::string stateAndParent(const std::string& stat) {
-    std::istringstream fields(stat.substr(std::min(stat.size(), stat.rfind(')') + 1)));
-    std::string state, parent;
-    fields >> state >> parent;
+// "state parent" of a process in /proc ("pid (name) state parent ..." in its stat); " " if none.
+std::string stateAndParent(const std::string& process) {
+    std::string stat = fileOf("/proc/" + process + "/stat"), state, parent;
+    std::istringstream(stat.substr(stat.rfind(')') + 1)) >> state >> parent;  // all if none
     return state + " " + parent;
 }
 
-// Our parent's children that have ended and are not reaped (Linux).
-int defunctSiblings() {
-    const std::string self = stateAndParent(fileOf("/proc/self/stat"));
-    int count = 0;
-    std::error_code error;
-    for (fs::directory_iterator entry("/proc", error), end; entry != end; entry.increment(error))
-        count += std::isdigit(entry->path().filename().string()[0]) &&
-                 stateAndParent(fileOf(entry->path().string() + "/stat")) ==
-                     "Z" + self.substr(self.find(' '));
-    return count;
-}
-
-// Whether the utility that started us waits for us, once it does (Linux shows its wait in /proc);
-// false once it has ended without. Elsewhere (under wine /proc is there, but not our process id),
-// after a while, by when one that does not wait has deleted the log.
+// Linux shows the wait in /proc. Elsewhere (wine's /proc is there, but not our process id), after a
+// while, by when a utility that does not wait has deleted the log.
 bool awaited() {
-    const std::string stat = fileOf("/proc/self/stat");
-    const std::string self = stateAndParent(stat);
-    if (stat.rfind(std::to_string(processId()) + " ", 0) != 0) {
+    if (fs::read_symlink("/proc/self", error) != std::to_string(processId())) {
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
         return true;
     }
-    const std::string parent = "/proc/" + self.substr(self.find(' ') + 1);
-    while (fileOf(parent + "/wchan") != "do_wait") {
-        const char state = stateAndParent(fileOf(parent + "/stat"))[0];
-        if (state == 'Z' || state == 'X' || state == ' ') return false;
+    const std::string parent = stateAndParent("self").substr(2);
+    while (fileOf("/proc/" + parent + "/wchan") != "do_wait") {
+        if (std::strchr("ZX ", stateAndParent(parent)[0])) return false;  // it has ended
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     return true;
 }
 
 void view(const std::string& tag, const std::string& log) {
-    const bool terminal = isTerminal(0) && isTerminal(1) && isTerminal(2);
-    std::error_code error;
-    const std::string said =
-        "viewer " + tag + ": " + log + ", terminal " + (terminal ? "yes" : "no") + ", " +
-        std::to_string(openFiles().size()) + " descriptors, mode " +
-        std::to_string(static_cast<int>(fs::status(log, error).permissions())) + ", " +
-        std::to_string(defunctSiblings()) + " defunct\n";
+    const std::string self = stateAndParent("self"), files = openFiles();
+    int defunct = 0;  // our parent's ended, unreaped children; /proc's other names: us or none
+    for (fs::directory_iterator entry("/proc", error), end; entry != end; entry.increment(error))
+        defunct += stateAndParent(entry->path().filename().string()) == "Z" + self.substr(1);
+    std::ostringstream said;
+    said << "viewer " << tag << ": " << log << ", terminal "
+         << (isTerminal(0) && isTerminal(1) && isTerminal(2) ? "yes" : "no") << ", "
+         << std::count(files.begin(), files.end(), '\n') << " descriptors, mode "
+         << int(fs::status(log, error).permissions()) << ", " << defunct << " defunct\n";
     std::ofstream(fs::path(std::getenv("VIEWER_SEEN")) / tag, std::ios::binary)
-        << said << fileOf(log);
-    put(said);
-    put(said, 2);
+        << said.str() << fileOf(log);
+    put(said.str());
+    put(said.str(), 2);
 }
 }  // namespace
 
 int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
-        const std::string action = argv[i];
-        const std::string name = action.substr(0, action.find(':'));
+        const std::string action = argv[i], name = action.substr(0, action.find(':'));
         const std::string value = action.substr(std::min(action.size(), name.size() + 1));
-        if (name == "out" || name == "err") {
-            put(unescape(value), name == "out" ? 1 : 2);
-        } else if (name == "bytes") {
+        if (name == "out" || name == "err") put(unescape(value), name == "out" ? 1 : 2);
+        if (name == "bytes") {
             std::string bytes(std::stoul(value), '\0');
             for (std::size_t at = 0; at < bytes.size(); ++at) bytes[at] = char(at * 131 + at / 256);
             put(bytes);
-        } else if (name == "lines") {
-            std::string lines;
-            char line[16];
+        }
+        if (name == "lines") {
+            std::ostringstream lines;
             for (int at = 1, count = std::stoi(value); at <= count; ++at)
-                lines.append(line, std::snprintf(line, sizeof line, "%06d\n", at));
-            put(lines);
-        } else if (name == "file") {
-            put(fileOf(value));
-        } else if (name == "forever") {
-            while (put(unescape(value))) continue;
-        } else if (name == "later") {
-            leaveBehind(argv[0], value);
-        } else if (name == "sleep") {
+                lines << std::setfill('0') << std::setw(6) << at << '\n';
+            put(lines.str());
+        }
+        if (name == "file") put(fileOf(value));
+        while (name == "forever" && put(unescape(value))) continue;
+        if (name == "later") leaveBehind(argv[0], value);
+        if (name == "sleep")
             std::this_thread::sleep_for(std::chrono::milliseconds(std::stoi(value)));
-        } else if (name == "ask") {
-            put(unescape(value));
-            put("got " + takeInput());
-        } else if (name == "nonblock") {
-            makeInputNonBlocking();
-        } else if (name == "fds") {
-            for (const fs::path& file : openFiles()) put(file.string() + "\n");
-        } else if (name == "onint") {
-            sayOnInterrupt(unescape(value));
-        } else if (name == "signals") {
+        if (name == "ask") put("got " + answer(unescape(value)));
+        if (name == "nonblock") makeInputNonBlocking();
+        if (name == "fds") put(openFiles());
+        if (name == "onint") {
+            lastWords = unescape(value);
+            sayOnInterrupt();
+        }
+        if (name == "signals") {
             const std::string status = fileOf("/proc/self/status");
             put(status.substr(status.find("SigBlk:"), 50));
-        } else if (name == "locale") {
+        }
+        if (name == "locale")
             for (const char* variable : {"LANG", "LC_ALL", "LC_MESSAGES", "LANGUAGE"}) {
                 const char* value = std::getenv(variable);
                 put(variable + ("=" + std::string(value ? value : "-")) + "\n");
             }
-        } else if (name == "error") {
+        if (name == "error") {
             std::setlocale(LC_ALL, "");
             put(std::strerror(std::stoi(value)));
-        } else if (name == "args") {
-            while (++i < argc) put(argv[i] + std::string("\n"));
-        } else if (name == "awaited") {
-            if (!awaited()) break;
-        } else if (name == "view") {
-            view(value, argv[argc - 1]);
         }
+        while (name == "args" && ++i < argc) put(argv[i] + std::string("\n"));
+        if (name == "awaited" && !awaited()) break;
+        if (name == "view") view(value, argv[argc - 1]);
     }
     return 7;
 }
