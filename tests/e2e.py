@@ -1,66 +1,43 @@
 """End to end: the built utility run as a user runs it, natively or under wine (TARVIX_RUNNER),
 capturing the test child (child.cpp), with a directory of its own for the log (TEMP)."""
-import errno, fcntl, os, re, resource, select, shlex, shutil, signal, subprocess, sys, time
-import termios, tty
+import errno, fcntl, os, re, resource, select, shlex, shutil, signal, subprocess, termios, time, tty
 from collections import namedtuple
 from pathlib import Path
 
 import pytest
 
-RUNNER = shlex.split(os.environ.get("TARVIX_RUNNER", ""))
-WINDOWS = bool(RUNNER)
+WINDOWS = bool(RUNNER := shlex.split(os.environ.get("TARVIX_RUNNER", "")))
 TARVIX, CHILD, LONG_TEXTS, SOURCE = (Path(os.environ[name]) for name in
                                      ("TARVIX", "TEST_CHILD", "LONG_TEXTS", "SOURCE_DIR"))
-MUSL = os.environ.get("TARVIX_LIBC") == "musl"
-SANITIZED = os.environ.get("TARVIX_SANITIZED") == "1"
+MUSL, SANITIZED = os.environ.get("TARVIX_LIBC") == "musl", os.environ.get("TARVIX_SANITIZED") == "1"
 LIBRARY, SEPARATOR = ("tarvmsg.dll", "\\") if WINDOWS else ("tarvmsg.cat", "/")
-VIEWER_LINE = (rb"viewer (\w+): (.*), terminal (yes|no), (\d+) descriptors, mode (\d+), "
-               rb"(\d+) defunct\n")
-HIDDEN = ("TEMP", "TMP", "TMPDIR", "RIVEZEVEVIVA", "VISUAL", "EDITOR", "LANGUAGE", "LC_ALL",
-          "LC_MESSAGES")  # unless a case sets them
+SAID = rb"viewer (\w+): (.*), terminal (yes|no), (\d+) descriptors, mode (\d+), (\d+) defunct\n"
+HIDDEN = "TEMP TMP TMPDIR RIVEZEVEVIVA VISUAL EDITOR LANGUAGE LC_ALL LC_MESSAGES".split()
 KEYS = object()  # a step's moment: when keys are read singly, without echo
 posix_only = pytest.mark.skipif(WINDOWS, reason="terminals, descriptors, links and signals")
 windows_only = pytest.mark.skipif(not WINDOWS, reason="Windows versions, under wine")
 
 
-def native(path):  # under wine the Unix root is drive Z:
-    return "Z:" + str(path).replace("/", "\\") if WINDOWS else str(path)
-
-
-def echoed(data):  # our texts as written to a redirected output: with CR LF on Windows
-    return data.replace(b"\n", b"\r\n") if WINDOWS else data
+def native(path): return "Z:" + str(path).replace("/", "\\") if WINDOWS else str(path)  # / is Z:
+def echoed(data): return data.replace(b"\n", b"\r\n") if WINDOWS else data  # ours, redirected
 
 
 def texts(language, charset="utf-8"):  # of messages/LANGUAGE.msg, by id
-    lines = (SOURCE / "messages" / f"{language}.msg").read_text(encoding="utf-8").splitlines()
-    return {int(id): text.encode(charset) for id, _, text in (line.partition(" ") for line in lines)
-            if id.isdigit()}
+    source = (SOURCE / "messages" / f"{language}.msg").read_text(encoding="utf-8")
+    return {int(id): text.encode(charset) for id, text in re.findall(r"^(\d+) (.*)$", source, re.M)}
 
 
-PROMPT = texts("tarvmsg")[9]
-
-
-def child(*actions):
-    return [native(CHILD), *actions]
-
-
-def viewer(tag):  # seen only by a utility that waits for it
-    return f"{native(CHILD)} awaited view:{tag}"
-
-
-def pattern(size):
-    return bytes((i * 131 + i // 256) % 256 for i in range(size))
-
-
-def system_text(error, locale):  # strerror's in the locale the variables name, our C library's
-    env = {**{k: v for k, v in os.environ.items() if k not in HIDDEN}, "LANG": "C.UTF-8", **locale}
-    return subprocess.run([CHILD, f"error:{error}"], env=env, capture_output=True).stdout
+def child(*actions): return [native(CHILD), *actions]
+def viewer(tag): return f"{native(CHILD)} awaited view:{tag}"  # seen only by a waiting utility
+def pattern(size): return bytes((i * 131 + i // 256) % 256 for i in range(size))
 
 
 def report(operation, error, locale={}):  # a failure report as a pattern, but for its line number
     head = re.escape(echoed(f"\nFile:src/diagnostics/report_failure.cpp\nError occured in "
                             f"{operation} \t\t\ton line ".encode()))
-    text = rb"[^\n]*\n" if WINDOWS else re.escape(system_text(error, locale) + b"\n")
+    env = {**{k: v for k, v in os.environ.items() if k not in HIDDEN}, "LANG": "C.UTF-8", **locale}
+    text = rb"[^\n]*\n" if WINDOWS else re.escape(subprocess.run(  # our C library's, in that locale
+        [CHILD, f"error:{error}"], env=env, capture_output=True).stdout + b"\n")
     return head + rb"\d+" + re.escape(echoed(f"\n\nError:({error})".encode())) + text + b" "
 
 
@@ -69,21 +46,19 @@ def not_a_console(locale={}):  # the mode query and both changes fail on redirec
                     ("GetconsoleMode", "SetConsoleMode", "SetConsoleMode"))
 
 
+PROMPT, NO_PROGRAM = texts("tarvmsg")[9], report("CreateProcess", 2)
 CLOSING = echoed(b"\n\n\n" + PROMPT + b"\n")
-NOT_A_CONSOLE = not_a_console()
+PROMPTED = re.escape(CLOSING) + not_a_console()  # the prompt, and what redirected input makes of it
 
 
 class Tarvix:
     def __init__(self, root):
-        # wine takes TEMP from the registry, where scripts/with-wine names one for every run.
-        self.temp = TARVIX.parent / "temp" if WINDOWS else root / "temp"
+        self.temp = (TARVIX.parent if WINDOWS else root) / "temp"  # wine takes the registry's
         self.root, self.seen, self.program, self.sessions = root, root / "seen", TARVIX, []
         shutil.rmtree(self.temp, ignore_errors=True)
-        self.temp.mkdir()
-        self.seen.mkdir()
+        [folder.mkdir() for folder in (self.temp, self.seen)]
 
-    def logs(self):
-        return list(self.temp.iterdir())
+    def logs(self): return list(self.temp.iterdir())
 
     def copy(self, name, library, folder=None, program=TARVIX):  # run a copy beside this library
         (folder := folder or self.root / "bin").mkdir(exist_ok=True)
@@ -92,31 +67,27 @@ class Tarvix:
 
     def saw(self, tag):  # what the test viewer of this tag said, and the log it saw
         said, _, log = (self.seen / tag).read_bytes().partition(b"\n")
-        return re.fullmatch(VIEWER_LINE, said + b"\n"), log
+        return re.fullmatch(SAID, said + b"\n"), log
 
     def start(self, args, env=None, program=None, **options):
-        """The utility (or another program) in a session of its own; a variable None is unset. The
-        locale is English in UTF-8, in which wine also takes the arguments, unless env says."""
+        """In a session of its own; C.UTF-8 (wine's arguments too) unless env says; None: unset."""
         given = {"TEMP": native(self.temp), "VIEWER_SEEN": native(self.seen), "LANG": "C.UTF-8",
                  **(env or {})}
         env = {name: value for name, value in {**os.environ, **given}.items()
                if value is not None and (name in given or name not in HIDDEN)}
-        process = subprocess.Popen(program or RUNNER + [str(self.program), *args], env=env,
-                                   start_new_session=True, **options)
-        self.sessions.append(process)
-        return process
+        self.sessions.append(subprocess.Popen(program or RUNNER + [str(self.program), *args],
+                                              env=env, start_new_session=True, **options))
+        return self.sessions[-1]
 
     def settle(self):  # until nothing it started runs on (a zombie does not); the deadline holds
-        sessions = ",".join(str(process.pid) for process in self.sessions)
-        while subprocess.run(["pgrep", "-r", "RSD", "-s", sessions], stdout=subprocess.DEVNULL
-                             ).returncode == 0:
+        ids = ",".join(str(process.pid) for process in self.sessions)
+        while not subprocess.run(["pgrep", "-rRSD", "-s", ids], capture_output=True).returncode:
             time.sleep(0.01)
 
     def end(self):  # every process of every session started, job control's groups included
         if self.sessions:
             subprocess.run(["pkill", "-KILL", "-s", ",".join(str(p.pid) for p in self.sessions)])
-        for process in self.sessions:
-            process.wait()
+        [process.wait() for process in self.sessions]
 
     def run(self, args, key=b"", env=None, prompt=PROMPT, **options):  # code, out, err, echo, after
         process = self.start(args, env, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
@@ -129,52 +100,41 @@ class Tarvix:
         return process.returncode, out, err, echo, after
 
     def in_terminal(self, args, steps, env=None, program=None, preexec=lambda: None, ahead=b""):
-        """On a pseudo-terminal whose session it leads, with ahead typed before it starts: each
-        step waits until its text shows after what showed before (or for KEYS), then types. Gives
-        the code, the screen, whether the settings came back and what is left unread."""
+        """On a pseudo-terminal whose session it leads, ahead typed first: each step waits for its
+        text anew (or KEYS), then types. Gives the code, screen, settings restored, what is left."""
         master, terminal = os.openpty()
-        try:
-            return self.drive(master, terminal, args, steps, env, program, preexec, ahead)
-        finally:
-            os.close(master)
-            os.close(terminal)
-
-    def drive(self, master, terminal, args, steps, env, program, preexec, ahead):
-        settings = termios.tcgetattr(terminal)
-        # Unlike a fresh terminal's, so that a restore that merely resets them shows.
-        settings[6][termios.VMIN], settings[6][termios.VTIME] = 0, 7
-        termios.tcsetattr(terminal, termios.TCSANOW, settings)
-        settings = termios.tcgetattr(terminal)
-        os.write(master, ahead)
-        # The interrupt as a terminal's session gets it, however the suite itself was started.
-        process = self.start(args, env, program, stdin=terminal, stdout=terminal, stderr=terminal,
-                             preexec_fn=lambda: [signal.signal(signal.SIGINT, signal.SIG_DFL),
-                                                 preexec(), fcntl.ioctl(0, termios.TIOCSCTTY, 0)])
-        keys_read = lambda: not termios.tcgetattr(master)[3] & (termios.ICANON | termios.ECHO)
-        screen = bytearray()
-        for until, typed in steps:
-            since = len(screen)
-            shown = keys_read if until is KEYS else lambda: until in screen[since:]
-            read(master, screen, lambda _: shown() or process.poll() is not None)
-            for piece in typed if isinstance(typed, tuple) else [typed]:  # as a slow link types
-                os.write(master, piece)
-                time.sleep(0.05 * isinstance(typed, tuple))
-        read(master, screen, lambda _: process.poll() is not None)
-        read(master, screen, lambda _: not select.select([master], [], [], 0.1)[0])
-        restored = termios.tcgetattr(master) == settings
-        tty.setraw(terminal, termios.TCSANOW)  # not TCSAFLUSH: what is left is to be seen
-        left = os.read(terminal, 100) if select.select([terminal], [], [], 0)[0] else b""
-        return process.returncode, bytes(screen), restored, left
+        with open(master, "rb", 0), open(terminal, "rb", 0):  # closed however it ends
+            settings = termios.tcgetattr(terminal)
+            # Unlike a fresh terminal's, so that a restore that merely resets them shows.
+            settings[6][termios.VMIN], settings[6][termios.VTIME] = 0, 7
+            termios.tcsetattr(terminal, termios.TCSANOW, settings)
+            settings = termios.tcgetattr(terminal)
+            os.write(master, ahead)
+            # The interrupt as a terminal's session gets it, however the suite was started.
+            process = self.start(args, env, program, stdin=terminal, stdout=terminal,
+                                 stderr=terminal, preexec_fn=lambda: [
+                                     signal.signal(signal.SIGINT, signal.SIG_DFL), preexec(),
+                                     fcntl.ioctl(0, termios.TIOCSCTTY, 0)])
+            keys_read = lambda: not termios.tcgetattr(master)[3] & (termios.ICANON | termios.ECHO)
+            screen = bytearray()
+            for until, typed in steps:
+                read(master, screen, lambda _, since=len(screen): process.poll() is not None or (
+                    keys_read() if until is KEYS else until in screen[since:]))
+                for piece in typed if isinstance(typed, tuple) else [typed]:  # as a slow link
+                    os.write(master, piece)
+                    time.sleep(0.05 * isinstance(typed, tuple))
+            read(master, screen, lambda _: process.poll() is not None and not select.select(
+                [master], [], [], 0.1)[0])
+            restored = termios.tcgetattr(master) == settings
+            tty.setraw(terminal, termios.TCSANOW)  # not TCSAFLUSH: what is left is to be seen
+            left = os.read(terminal, 100) if select.select([terminal], [], [], 0)[0] else b""
+            return process.returncode, bytes(screen), restored, left
 
 
 def read(source, data, done):  # until done(data), or until every writer has closed the source
     while not done(data):
         if select.select([source], [], [], 0.01)[0]:
-            try:
-                chunk = os.read(source, 4096)
-            except OSError:  # EIO: the terminal is closed
-                chunk = b""
-            if not chunk:
+            if not (chunk := os.read(source, 4096)):
                 break
             data += chunk
     return data
@@ -183,11 +143,9 @@ def read(source, data, done):  # until done(data), or until every writer has clo
 @pytest.fixture(scope="session")
 def locales(tmp_path_factory):  # made for the suite, used through LOCPATH: users have few
     folder = tmp_path_factory.mktemp("locales")
-    names = ["de_DE.UTF-8", "de_AT.UTF-8", "fr_FR.UTF-8", "es_ES.UTF-8", "ja_JP.UTF-8",
-             "pt_BR.UTF-8", "de_DE.ISO-8859-1"]
-    for name in names:  # one at a time: each takes a core and much memory
-        language, charset = name.split(".")
-        subprocess.run(["localedef", "-i", language, "-f", charset, folder / name], check=True)
+    for name in ["de_DE.UTF-8", "de_AT.UTF-8", "fr_FR.UTF-8", "es_ES.UTF-8", "ja_JP.UTF-8",
+                 "pt_BR.UTF-8", "de_DE.ISO-8859-1"]:  # one at a time: each takes much memory
+        subprocess.run(["localedef", "-i", name[:5], "-f", name[6:], folder / name], check=True)
     return str(folder)
 
 
@@ -198,46 +156,39 @@ def tarvix(tmp_path):
 
 
 # A row: the child's actions; what it writes, all of which must be echoed and logged; the key; the
-# viewers, as variable: tag (empty: set empty); the tag of the viewer that shows the log, if any.
-Run = namedtuple("Run", "actions written key viewers shown",
-                 defaults=(b"v", {"RIVEZEVEVIVA": "log"}, "log"))
-
-
+# tag of the viewer that shows the log, if any; the viewers, as variable: tag (empty: set empty).
+Run = namedtuple("Run", "actions written key shown viewers",
+                 defaults=(b"v", "log", {"RIVEZEVEVIVA": "log"}))
 # Each exactly as given; any character, too: on Windows, as the utility's code page is UTF-8.
 ARGS = ["--lead", "a b", "", 'c"d', 'e\\"f', "tail\\", "x y\\", "\t", '"in""side"', "日本"]
-RUNS = {
-    "merged in write order": Run(["out:1\\n", "err:2\\n", "out:3\\r\\n"], b"1\n2\n3\r\n"),
-    "line ends and zero bytes as they are": Run(["out:a\\r\\nb\\nc\\0d\\n"], b"a\r\nb\nc\0d\n"),
-    "nothing": Run([], b""),
-    "a grandchild holds the pipe": Run(["later:late\\n", "out:early\\n"], b"early\ngot late\n"),
-    "65537 bytes, then exit": Run(["bytes:65537"], pattern(65537)),
-    "1 MiB, then exit": Run(["bytes:1048576"], pattern(1 << 20)),
-    "arguments whole": Run(["args", *ARGS], "".join(arg + "\n" for arg in ARGS).encode()),
-    "RIVEZEVEVIVA first": Run(["out:x"], b"x", viewers={"RIVEZEVEVIVA": "log", "VISUAL": "2",
-                                                        "EDITOR": "3"}),
-    "empty is unset, VISUAL on POSIX, V": Run(["out:x"], b"x", b"V", {
-        "RIVEZEVEVIVA": "", "VISUAL": "visual", "EDITOR": "log" if WINDOWS else "editor"},
-        "log" if WINDOWS else "visual"),
-    "another key": Run(["out:x"], b"x", b"x", shown=None),
-    "no key": Run(["out:x"], b"x", b"", shown=None),
-}
+RUNS = {"merged in write order": Run(["out:1\\n", "err:2\\n", "out:3\\r\\n"], b"1\n2\n3\r\n"),
+        "line ends and zero bytes as they are": Run(["out:a\\r\\nb\\nc\\0d\\n"], b"a\r\nb\nc\0d\n"),
+        "nothing": Run([], b""), "65537 bytes, then exit": Run(["bytes:65537"], pattern(65537)),
+        "a grandchild holds the pipe": Run(["later:late\\n", "out:early\\n"], b"early\ngot late\n"),
+        "1 MiB, then exit": Run(["bytes:1048576"], pattern(1 << 20)),
+        "arguments whole": Run(["args", *ARGS], "".join(arg + "\n" for arg in ARGS).encode()),
+        "RIVEZEVEVIVA first": Run(["out:x"], b"x", viewers={"RIVEZEVEVIVA": "log", "VISUAL": "2",
+                                                            "EDITOR": "3"}),
+        "empty is unset, VISUAL on POSIX, V": Run(["out:x"], b"x", b"V", "editor" if WINDOWS else
+                                                  "visual", {"RIVEZEVEVIVA": "", "VISUAL": "visual",
+                                                             "EDITOR": "editor"}),
+        "another key": Run(["out:x"], b"x", b"x", None), "no key": Run(["out:x"], b"x", b"", None)}
 
 
 @pytest.mark.parametrize("run", RUNS.values(), ids=RUNS.keys())
 def test_output_is_echoed_and_logged_whole_the_viewer_shows_it_and_it_is_deleted(tarvix, run):
     env = {name: tag and viewer(tag) for name, tag in run.viewers.items()}
     code, _, err, echo, after = tarvix.run(child(*run.actions), run.key, env)
-    assert code == 0, "the child's status is not the utility's"
-    assert echo == run.written, "the echo"
+    assert (code, echo) == (0, run.written), "the child's status is not the utility's; the echo"
     seen = {path.name: tarvix.saw(path.name)[1] for path in tarvix.seen.iterdir()}
     assert seen == ({run.shown: run.written} if run.shown else {}), "the viewers and what they saw"
     assert not tarvix.logs(), "the log deleted, after the viewer"
     if run.shown:  # in TEMP, joined with the platform's separator; private on POSIX
         said = tarvix.saw(run.shown)[0]
         assert re.fullmatch(re.escape(native(tarvix.temp) + SEPARATOR) + r"Tarvix\d+\.log",
-                            said[2].decode()) and (WINDOWS or said[5] == b"%d" % 0o600)
+                            said[2].decode())
         assert after.endswith(said[0]) and err == said[0], "the viewer writes to our output, error"
-        assert WINDOWS or said[6] == b"0", "the program reaped once it has ended"
+        assert WINDOWS or said.group(5, 6) == (b"%d" % 0o600, b"0"), "private; the program reaped"
 
 
 @posix_only  # and wine takes TEMP and TMP from the registry
@@ -248,27 +199,21 @@ def test_output_is_echoed_and_logged_whole_the_viewer_shows_it_and_it_is_deleted
 def test_the_log_is_in_the_directory_of_the_first_variable_set(tarvix, variables, first):
     # The viewer, a shell command line of its own words, says which path it was given, whole.
     env = {"TEMP": None, "RIVEZEVEVIVA": "printf '[%s]\\n' 'two words'"}
-    for name, directory in variables.items():
-        env[name] = directory and f"{tarvix.root}/{directory}"
-        (tarvix.root / directory).mkdir(exist_ok=True)
-    directory = env[first] + "/" if first else "/tmp/"  # with none set: /tmp
+    env |= {name: folder and f"{tarvix.root}/{folder}" for name, folder in variables.items()}
+    [(tarvix.root / folder).mkdir(exist_ok=True) for folder in variables.values()]
     echo, after = tarvix.run(["echo", "x"], b"v", env)[3:]
-    assert echo == b"x\n"
-    assert re.search(rb"\[two words\]\n\[" + re.escape(directory.encode()) +
-                     rb"Tarvix\d+\.log\]\n\Z", after)
+    where = re.escape((env[first] + "/" if first else "/tmp/").encode())  # with none set: /tmp
+    assert echo == b"x\n" and re.search(rb"\[two words\]\n\[%sTarvix\d+\.log\]\n\Z" % where, after)
 
 
 def test_failures_are_reported_and_the_run_goes_on_and_a_log_that_fails_is_reported_once(tarvix):
     path = {} if WINDOWS else {"PATH": str(tarvix.root)}  # wine itself is found on PATH
     code, out, *_ = tarvix.run(["no-such-program", "a"], b"v", {"RIVEZEVEVIVA": "no-such", **path})
-    assert code == 0 and re.fullmatch(report("CreateProcess", 2) + re.escape(CLOSING) +
-                                      NOT_A_CONSOLE + report("CreateProcess", 2), out)
-    # A program whose path holds a blank runs, not one named for the path's first word (a copy
-    # of the utility, which without its library writes nothing).
-    (tarvix.root / "my programs").mkdir()
-    program = shutil.copy(CHILD, tarvix.root / "my programs")
+    assert code == 0 and re.fullmatch(NO_PROGRAM + PROMPTED + NO_PROGRAM, out)
+    # A path with a blank runs whole, not one named for its first word (our copy: no library, mute).
+    (mine := tarvix.root / "my programs").mkdir()
     shutil.copy(TARVIX, tarvix.root / ("my.exe" if WINDOWS else "my"))
-    assert tarvix.run([native(program), "out:whole"])[3] == b"whole"
+    assert tarvix.run([native(program := shutil.copy(CHILD, mine)), "out:whole"])[3] == b"whole"
     # Arguments arrive whole: a batch file's %* is what followed it; rm removes "my file" alone.
     if WINDOWS:  # the system's text whole, its insert as it stands; build runs build.cmd
         (tarvix.root / "text.exe").write_text("text")
@@ -276,53 +221,43 @@ def test_failures_are_reported_and_the_run_goes_on_and_a_log_that_fails_is_repor
         assert re.search(rb"Error:\(193\)[^\n]*%1", tarvix.run(["text.exe"], cwd=tarvix.root)[1])
         assert tarvix.run(["build", "all"], cwd=tarvix.root)[3].startswith(b"built all")
         pytest.skip("wine takes TEMP from the registry; limits are POSIX's")
-    for name in "my file", "my", "file":
-        (tarvix.root / "my programs" / name).touch()
-    tarvix.run(["rm", "my file"], cwd=tarvix.root / "my programs")
-    assert set(os.listdir(tarvix.root / "my programs")) == {Path(program).name, "file", "my"}
+    [(mine / name).touch() for name in ("my file", "my", "file")]
+    tarvix.run(["rm", "my file"], cwd=mine)
+    assert set(os.listdir(mine)) == {Path(program).name, "file", "my"}
     shutil.copy(CHILD, tarvix.root / 'say"hi')  # a name is a name, quotes and all
     assert tarvix.run(['./say"hi', "args", "a b", "c"], cwd=tarvix.root)[3] == b"a b\nc\n"
-    # With no log made, no viewer is started.
     out = tarvix.run(child("bytes:1000"), b"v", {"TEMP": str(tarvix.root / "no"),
                                                   "RIVEZEVEVIVA": viewer("none")})[1]
-    assert re.fullmatch(report("CreateFile", 2) + re.escape(pattern(1000) + CLOSING) +
-                        NOT_A_CONSOLE, out) and not any(tarvix.seen.iterdir())
-    # A log that fills up after 100 bytes.
-    out = tarvix.run(child("bytes:1000"), preexec_fn=lambda: [
-        signal.signal(signal.SIGXFSZ, signal.SIG_IGN),
-        resource.setrlimit(resource.RLIMIT_FSIZE, (100, 100))])[1]
+    assert re.fullmatch(report("CreateFile", 2) + re.escape(pattern(1000)) + PROMPTED, out)
+    assert not any(tarvix.seen.iterdir()), "no log made, no viewer started"
+    out = tarvix.run(child("bytes:1000"), preexec_fn=lambda: [signal.signal(
+        signal.SIGXFSZ, signal.SIG_IGN), resource.setrlimit(resource.RLIMIT_FSIZE, (100, 100))])[1]
     assert re.match(re.escape(pattern(64)) + report("WriteFile", errno.EFBIG) +
-                    re.escape(pattern(1000)[64:] + CLOSING), out)
-    # No descriptors left for the pipe: its failure, no pump, then the prompt; the program's
-    # output and error are on /dev/null, not the first files it opens. musl's posix_spawn needs a
-    # pipe of its own: there the program cannot start either.
+                    re.escape(pattern(1000)[64:] + CLOSING), out), "a log full after 100 bytes"
+    # No descriptors for the pipe: its failure, no pump, the prompt (musl's spawn needs one too).
     out = tarvix.run(child("view:nopipe"), preexec_fn=lambda: resource.setrlimit(
         resource.RLIMIT_NOFILE, (5, 5)))[1]
     tarvix.settle()
     assert re.match(report("CreatePipe", errno.EMFILE), out) and b"ReadFile" not in out
-    assert re.search(re.escape(CLOSING) + NOT_A_CONSOLE + rb"\Z", out)
-    assert MUSL or tarvix.saw("nopipe")[0][4] == b"3", "the program's 0 to 2 open"
+    assert re.search(PROMPTED + rb"\Z", out)
+    assert MUSL or tarvix.saw("nopipe")[0][4] == b"3", "0 to 2 on /dev/null, not its first files"
 
 
-# The locale's variables, as POSIX and wine take them; the message file whose texts show then,
-# in the character set they are shown in.
-LANGUAGES = [pytest.param(*row, id=name, marks=[posix_only] * name.startswith("POSIX"))
-             for name, *row in [
-    ("C", {}, "tarvmsg", "utf-8"), ("de_DE", {"LC_ALL": "de_DE.UTF-8"}, "de", "utf-8"),
-    ("fr_FR", {"LC_ALL": "fr_FR.UTF-8"}, "fr", "utf-8"),
-    ("es_ES", {"LC_ALL": "es_ES.UTF-8"}, "es", "utf-8"),
-    ("ja_JP", {"LC_ALL": "ja_JP.UTF-8"}, "ja", "utf-8"),
-    ("de_AT as de", {"LC_ALL": "de_AT.UTF-8"}, "de", "utf-8"),
-    ("pt_BR in English", {"LC_ALL": "pt_BR.UTF-8"}, "tarvmsg", "utf-8"),
-    ("POSIX: LC_MESSAGES", {"LANG": "C.UTF-8", "LC_MESSAGES": "de_DE.UTF-8"}, "de", "utf-8"),
+# The locale's variables (a text: LC_ALL's), as POSIX and wine take them; the message file whose
+# texts show then, in the character set they are shown in (UTF-8 unless the row says).
+LANGUAGES = [pytest.param({"LC_ALL": locale} if isinstance(locale, str) else locale, shown,
+                          *charset or ["utf-8"], id=name, marks=[posix_only] * ("POSIX" in name))
+             for name, locale, shown, *charset in [
+    ("C", {}, "tarvmsg"), ("de_DE", "de_DE.UTF-8", "de"), ("fr_FR", "fr_FR.UTF-8", "fr"),
+    ("es_ES", "es_ES.UTF-8", "es"), ("POSIX: Latin-1", "de_DE.ISO-8859-1", "de", "latin-1"),
+    ("ja_JP", "ja_JP.UTF-8", "ja"), ("pt_BR in English", "pt_BR.UTF-8", "tarvmsg"),
+    ("de_AT as de", "de_AT.UTF-8", "de"),
+    ("POSIX: LC_MESSAGES", {"LANG": "C.UTF-8", "LC_MESSAGES": "de_DE.UTF-8"}, "de"),
     ("POSIX: LANGUAGE, whatever NLSPATH", {"LANG": "de_DE.UTF-8", "LANGUAGE": "pt_BR:fr",
                                            "NLSPATH": f"{TARVIX.parent}/locale/%l/LC_MESSAGES/%N"},
-     "fr", "utf-8"),
-    ("POSIX: C, whatever LANGUAGE", {"LC_ALL": "C", "LANGUAGE": "fr"}, "tarvmsg", "utf-8"),
-    ("POSIX: C.UTF-8 takes LANGUAGE", {"LANGUAGE": "fr"}, "fr", "utf-8"),
-    ("POSIX: Latin-1", {"LC_ALL": "de_DE.ISO-8859-1"}, "de", "latin-1"),
+     "fr"), ("POSIX: C, whatever LANGUAGE", {"LC_ALL": "C", "LANGUAGE": "fr"}, "tarvmsg"),
     ("POSIX: Latin-1 has no ja", {"LC_ALL": "de_DE.ISO-8859-1", "LANGUAGE": "ja:fr"}, "fr",
-     "latin-1")]]
+     "latin-1"), ("POSIX: C.UTF-8 takes LANGUAGE", {"LANGUAGE": "fr"}, "fr")]]
 
 
 @pytest.mark.parametrize("locale, language, charset", LANGUAGES)
@@ -336,15 +271,12 @@ def test_usage_and_texts_in_the_users_language_from_a_library_without_which_noth
     out = tarvix.run(child("out:café\\n", "locale"), b"v", {**given, **missing}, shown[9])[1]
     variables = "".join(f"{name}={({'LANG': 'C.UTF-8', **locale}).get(name, '-')}\n" for name in
                         ("LANG", "LC_ALL", "LC_MESSAGES", "LANGUAGE"))
-    closing = echoed(b"\n\n\n" + shown[9] + b"\n")
-    assert re.fullmatch(re.escape(f"café\n{variables}".encode() + closing) +
-                        not_a_console(given) + report("CreateProcess", 2, given), out)
+    assert re.fullmatch(re.escape(f"café\n{variables}".encode() + echoed(b"\n\n\n%s\n" % shown[9]))
+                        + not_a_console(given) + report("CreateProcess", 2, given), out)
     if not locale:  # the options run nothing and make no log; only they are options
-        for option in ["--help", *["/?"] * WINDOWS]:
-            assert tarvix.run([option])[:2] == (0, usage)
+        assert all(tarvix.run([arg])[:2] == (0, usage) for arg in ["--help", *["/?"] * WINDOWS])
         assert re.fullmatch(rb"tarvix \d+\.\d+\.\d+\r?\n", tarvix.run(["--version"])[1])
-        out = tarvix.run(["--helpful"])[1]
-        assert not tarvix.logs() and re.match(report("CreateProcess", 2), out), "a program"
+        assert re.match(NO_PROGRAM, tarvix.run(["--helpful"])[1]) and not tarvix.logs(), "a program"
         tarvix.copy(tarvix.program.name, LONG_TEXTS)  # too long a first text, no second
         assert tarvix.run([])[1] == echoed(b"1234567890" * 7 + b"123456789\n\nthree" + b"\n" * 6)
         # Only the library beside the utility is ever taken: not one where it runs, nor on PATH.
@@ -352,25 +284,21 @@ def test_usage_and_texts_in_the_users_language_from_a_library_without_which_noth
         code, out, err, *_ = tarvix.run(child("out:started\\n"), cwd=tarvix.root, env={
             "PATH": f"{tarvix.root}{os.pathsep}{os.environ['PATH']}"})
         assert code == 1 and out == b"" and not tarvix.logs()
-        # A line on standard error, where a message box may go unseen (wine shows none).
         assert err == echoed(f"Tarvix error: Cannot find {LIBRARY}. Tarvix will now terminate\n"
-                             .encode())
-        (tarvix.root / "bin" / LIBRARY).write_bytes(b"1\tone\nnot a text\n")  # nor a file that is none
+                             .encode()), "on standard error, where a message box may go unseen"
+        (tarvix.root / "bin" / LIBRARY).write_bytes(b"1\tone\nnot a text\n")  # nor a non-library
         assert tarvix.run(child("out:started\\n"), prompt=b"")[:3] == (1, b"", err)
 
 
 @posix_only
 def test_found_by_its_name_without_proc_and_any_ending_it_can_catch_deletes_the_log(tarvix):
-    # Its catalogs are beside the file it was started from, named by a path or found on PATH
-    # through a link, with no /proc to ask (a chroot, a minimal container).
-    (tarvix.root / "bin").mkdir()
-    (tarvix.root / "bin" / "tv").symlink_to(TARVIX)
+    # Its catalogs beside the file started (a path, a link on PATH), with no /proc, as in a chroot.
+    (tarvix.root / "tv").symlink_to(TARVIX)
     if SANITIZED or subprocess.run(["unshare", "-m", "true"], capture_output=True).returncode:
         pytest.skip("the sanitizers need /proc; or this user may not make a mount namespace")
     for program in str(TARVIX), "tv":
-        code, out = tarvix.run([], program=["unshare", "-m", "sh", "-c", 'umount -l /proc && '
-                                '"$@"', "sh", program, "--version"], env={"PATH": f"{tarvix.root}"
-                                f"/bin:{os.environ['PATH']}"})[:2]
+        code, out = tarvix.run([], env={"PATH": f"{tarvix.root}:{os.environ['PATH']}"}, program=[
+            "unshare", "-m", "sh", "-c", 'umount -l /proc && "$@"', "sh", program, "--version"])[:2]
         assert (code, out.startswith(b"tarvix ")) == (0, True), program
     for ending in signal.SIGHUP, signal.SIGTERM:  # a closed terminal, a kill
         process = tarvix.start(child("out:ready\\n", "sleep:60000"), stdin=subprocess.DEVNULL,
@@ -383,43 +311,35 @@ def test_found_by_its_name_without_proc_and_any_ending_it_can_catch_deletes_the_
 # wine's console is in the OEM code page, 850 for these locales; it writes to the terminal in the
 # locale's character set, which must exist for it, with the terminal's own sequences between.
 @windows_only
-def test_on_a_console_our_texts_are_in_its_code_page_and_the_childs_bytes_as_they_came(
-        tarvix, locales):
-    french, brazilian = ({"LC_ALL": f"{name}.UTF-8", "LOCPATH": locales}
-                         for name in ("fr_FR", "pt_BR"))
+def test_texts_in_the_code_page_or_in_english_and_the_childs_bytes_as_they_came(tarvix, locales):
+    utf8 = lambda **names: {n: f"{v}.UTF-8" for n, v in names.items()} | {"LOCPATH": locales}
     text = lambda screen: re.sub(rb"\x1b\[[?0-9;]*[A-Za-z]|\r", b"", screen)
+    english = texts("tarvmsg")
     # Its console its own, as double-clicked: a key closes it, once the usage shows.
-    _, screen, _, left = tarvix.in_terminal([], [(texts("fr")[8], b"x")], french)
+    _, screen, _, left = tarvix.in_terminal([], [(texts("fr")[8], b"x")], utf8(LC_ALL="fr_FR"))
     assert b"\n".join(texts("fr")[id] for id in range(1, 9)) in text(screen), "the usage, converted"
     assert left == b"", "the key that closes it read"
     # The system's text as a redirected report has it, in the program's code page (UTF-8).
+    brazilian = utf8(LC_ALL="pt_BR")
     system = re.search(rb"Error:\(2\)([^\r]*)", tarvix.run(["no-such"], env=brazilian)[1])[1]
     screen = text(tarvix.in_terminal(child("out:café\\n"), [(PROMPT, b"v")],
                                      {**brazilian, "RIVEZEVEVIVA": "no-such"})[1])
     assert b"Error:(2)" + system + b"\n" in screen, "the system's text, converted"
     assert "caf├®\n".encode() in screen, "the child's UTF-8, as it wrote it, in code page 850"
     # A language that the console's code page lacks is not shown: Japanese on 437, German on 932.
-    for language, ctype in ("ja_JP", "C"), ("de_DE", "ja_JP"):
-        screen = text(tarvix.in_terminal([], [(texts("tarvmsg")[8], b"x")], {
-            "LANG": f"{ctype}.UTF-8", "LOCPATH": locales, "LC_MESSAGES": f"{language}.UTF-8"})[1])
-        assert texts("tarvmsg")[1] in screen, language
+    for env in utf8(LANG="C", LC_MESSAGES="ja_JP"), utf8(LANG="ja_JP", LC_MESSAGES="de_DE"):
+        assert english[1] in text(tarvix.in_terminal([], [(english[8], b"x")], env)[1]), env
     # Shift-JIS, a kanji of it across the end of the first 64-byte read, shown whole on 932.
     (tarvix.root / "sjis").write_bytes(("x" * 63 + "完了しました\n").encode("cp932"))
     screen = tarvix.in_terminal(child("file:" + native(tarvix.root / "sjis")), [(PROMPT, b"x")],
-                                {"LANG": "ja_JP.UTF-8", "LC_MESSAGES": "de_DE.UTF-8",
-                                 "LOCPATH": locales})[1]
+                                utf8(LANG="ja_JP", LC_MESSAGES="de_DE"))[1]
     assert "x完了しました".encode() in text(screen)
-
-
-@windows_only  # wine makes the code page the locale's, or UTF-8 where the manifest asks
-def test_a_language_that_the_code_page_cannot_hold_is_not_shown(tarvix, locales):
+    # Redirected, without the manifest the code page is the locale's: no language it cannot hold.
     tarvix.copy("tarvix.exe", TARVIX.parent / LIBRARY, tarvix.root / "日本",  # a folder 1252 lacks
                 program=CHILD.parent / "tarvix_without_manifest.exe")
     shutil.copytree(TARVIX.parent / "ja", tarvix.program.parent / "ja")
-    in_1252 = {"LANG": "de_DE.UTF-8", "LC_MESSAGES": "ja_JP.UTF-8", "LOCPATH": locales}
-    assert tarvix.run([], env=in_1252)[1].startswith(texts("tarvmsg")[1])
-    in_932 = {"LC_ALL": "ja_JP.UTF-8", "LOCPATH": locales}
-    assert tarvix.run([], env=in_932)[1].startswith(texts("ja", "cp932")[1])
+    assert tarvix.run([], env=utf8(LANG="de_DE", LC_MESSAGES="ja_JP"))[1].startswith(english[1])
+    assert tarvix.run([], env=utf8(LC_ALL="ja_JP"))[1].startswith(texts("ja", "cp932")[1])
 
 
 # wine reports the version an AppDefaults key names: win95 and win98 are platform 1, win31 is 0.
@@ -438,16 +358,14 @@ def test_the_windows_95_and_nt_families_run_and_win32s_is_refused(tarvix, versio
 @pytest.mark.parametrize("plant", [os.symlink, os.link, lambda _, log: open(log, "w").close()],
                          ids=["symbolic link", "hard link", "another's log"])
 def test_the_log_is_only_ever_a_file_of_its_own_and_the_child_holds_0_to_2(tarvix, plant):
-    (tarvix.root / "victim").write_bytes(b"precious")
-    names = lambda: [tarvix.temp / f"Tarvix{os.getpid()}{n}.log" for n in ("", "-1")]
+    (victim := tarvix.root / "victim").write_bytes(b"precious")
+    names = lambda: [tarvix.temp / f"Tarvix{os.getpid()}{n}.log" for n in ("", "-1")]  # its pid
     echo = tarvix.run(child("fds", "out:fresh\\n"), b"v", {"RIVEZEVEVIVA": viewer("log")},
-                      preexec_fn=lambda: [plant(tarvix.root / "victim", log) for log in names()])[3]
-    assert (tarvix.root / "victim").read_bytes() == b"precious" and b"Tarvix" not in echo
-    said, log = tarvix.saw("log")
-    stem = re.fullmatch(rb".*/(Tarvix\d+)-2\.log", said[2])
-    assert log == echo and stem, "the next free name"
-    assert sorted(path.name for path in tarvix.logs()) == [stem[1].decode() + end
-                                                           for end in ("-1.log", ".log")]
+                      preexec_fn=lambda: [plant(victim, log) for log in names()])[3]
+    assert victim.read_bytes() == b"precious" and b"Tarvix" not in echo
+    stem = re.fullmatch(r".*/(Tarvix\d+)-2\.log", tarvix.saw("log")[0][2].decode())
+    assert tarvix.saw("log")[1] == echo and stem, "the next free name"
+    assert sorted(p.name for p in tarvix.logs()) == [stem[1] + "-1.log", stem[1] + ".log"]
     held = echo.split(b"\n")[:-2]  # the input it shares, and the pipe as output and error
     assert len(held) == 3 and held[0] != held[1] == held[2], "nothing of the pipe besides"
 
@@ -478,35 +396,30 @@ def test_output_that_cannot_be_written_loses_nothing_from_the_log_but_a_gone_rea
 
 
 @posix_only
-def test_in_a_terminal_echoes_show_at_once_one_whole_key_answers_and_interrupts_leave_it_sound(
-        tarvix):
+def test_in_a_terminal_echoes_show_at_once_a_whole_key_answers_and_interrupts_keep_it_sound(tarvix):
     # No viewer named: vi, this one, which then reads a line: an interrupt there is the viewer's.
     (tarvix.root / "vi").write_text(f'#!/bin/sh\nexec "{CHILD}" awaited "view:$TAG" ask: "$@"\n')
     (tarvix.root / "vi").chmod(0o755)
     env = {"PATH": f"{tarvix.root}:{os.environ['PATH']}", "TAG": "key"}
-    viewing = [(b"descriptors", b"\x03")]
+    shown = (b"name? bob\ngot bob\n" + CLOSING).replace(b"\n", b"\r\n")  # the key not shown
     # A key is taken whole, even in pieces 50 ms apart (a slow link), as é's two bytes here.
     for key in b"x", b"\r", (b"\x1b", b"[A"), b"\x1b[15~", (b"\xc3", b"\xa9"), b"\x03", b"v":
-        steps = [(b"name? ", b"bob\n"), (KEYS, key), *(viewing if key == b"v" else [])]
+        steps = [(b"name? ", b"bob\n"), (KEYS, key), *[(b"descriptors", b"\x03")] * (key == b"v")]
         code, screen, restored, left = tarvix.in_terminal(child("ask:name?\\s"), steps, env)
-        shown = (b"name? bob\ngot bob\n" + CLOSING).replace(b"\n", b"\r\n")
-        assert code == (-signal.SIGINT if key == b"\x03" else 0), f"{key}: the status"
-        assert screen.startswith(shown), f"{key}: the echo at once, the key not shown"
-        assert restored and left == b"", f"{key}: every setting back, nothing of the key left"
+        assert (code, screen[:len(shown)], restored, left) == (-signal.SIGINT * (key == b"\x03"),
+            shown, True, b""), f"{key}: the status, the echo at once, every setting back, none left"
     assert not tarvix.logs(), "an interrupt at the prompt deletes the log too"
-    # A program that makes the terminal non-blocking (node, asyncio): every line still shows,
-    # even while the terminal holds its output back (Ctrl+S, then Ctrl+Q).
+    # Made non-blocking (as node does) and held back (Ctrl+S, then Ctrl+Q): every line shows.
     screen = tarvix.in_terminal(child("nonblock", "lines:30000"),
                                 [(b"000001", (b"\x13", b"\x11")), (PROMPT, b"x")])[1]
     assert re.findall(rb"(\d{6})\r\n", screen) == [b"%06d" % n for n in range(1, 30001)]
     said, log = tarvix.saw("key")  # with the terminal as its standard handles, and nothing else
     assert log == b"name? got bob\n" and said.group(3, 4) == (b"yes", b"3")
     # Enter, typed before the program even starts, does not answer the prompt.
-    tarvix.in_terminal(child("out:busy"), [(KEYS, b"v"), *viewing], {**env, "TAG": "enter"},
-                       ahead=b"\r")
+    tarvix.in_terminal(child("out:busy"), [(KEYS, b"v"), (b"descriptors", b"\x03")],
+                       {**env, "TAG": "enter"}, ahead=b"\r")
     assert tarvix.saw("enter")[1] == b"busy"
-    # Signals ignored when the utility starts stay ignored, by the program too; the utility still
-    # waits for the viewer. The program starts with the signal mask the utility was given.
+    # Signals ignored at its start stay ignored, by the program too; it still awaits the viewer.
     code, screen, *_ = tarvix.in_terminal(
         child("signals"), [(KEYS, b"\x03"), (KEYS, b"v"), (b"descriptors", b"\n")],
         {**env, "TAG": "ignoring"}, preexec=lambda: [
@@ -519,13 +432,11 @@ def test_in_a_terminal_echoes_show_at_once_one_whole_key_answers_and_interrupts_
 
 
 # wine's console too: a pending read of a program that an interrupt ended keeps the next key there.
-def test_an_interrupt_while_the_program_runs_is_its_own_and_no_prompt_goes_where_none_sees_it(
-        tarvix):
+def test_an_interrupt_while_the_program_runs_is_its_own_and_no_prompt_goes_unseen(tarvix):
     code, screen, *_ = tarvix.in_terminal(child("onint:saved\\n", "out:ready\\n", "sleep:60000"),
                                           [(b"ready", b"\x03"), (PROMPT, b""), (KEYS, b"x")])
     assert code == 0 and b"saved" in screen.partition(PROMPT)[0], "its last words, then the prompt"
-    # The keyboard here, the output elsewhere, or the terminal another session's (setsid): no
-    # prompt that nobody sees, no key taken.
+    # The keyboard here but the output elsewhere, or another session's terminal: no prompt, no key.
     for before in ["sh", "-c", '"$@" | cat', "sh"], *[["setsid", "-w"]] * (not WINDOWS):
         code, screen, restored, left = tarvix.in_terminal([], [], program=[
             *before, *RUNNER, str(TARVIX), *child("out:x")], ahead=b"k")
@@ -537,19 +448,15 @@ def test_an_interrupt_while_the_program_runs_is_its_own_and_no_prompt_goes_where
 @posix_only
 @pytest.mark.parametrize("shell", [["bash", "--norc", "--noprofile", "--noediting", "-i"],
                                    ["dash", "-i"]], ids=["bash", "dash"])
-def test_stopped_or_in_the_background_it_asks_again_once_continued_and_ends_on_a_signal(
-        tarvix, shell):
-    run = f"{TARVIX} {CHILD} out:x".encode()
+def test_stopped_or_in_the_background_asks_again_once_continued_and_ends_on_a_signal(tarvix, shell):
+    run, answer = f"{TARVIX} {CHILD} out:x".encode(), [(PROMPT, b""), (KEYS, b"x")]
     stopped = b'until jobs >"$JOBS"; grep -q Stopped "$JOBS"; do sleep 0.01; done; '
-    # Stopped while the program runs and continued, it asks once.
-    # A shell flushes what was typed before its prompt: each command waits for one, which comes
-    # once the job has stopped.
+    # Stopped while the program runs and continued, it asks once. A shell flushes what was typed
+    # before its prompt: each command waits for one, which comes once the job has stopped.
     steps = [(b"$ ", f"{TARVIX} {CHILD} 'ask:ready\\s'\n".encode()), (b"ready ", b"\x1a"),
-             (b"\n$ ", b"fg\n"), (b"ask:ready", b"go\n"), (PROMPT, b""),
-             (KEYS, b"x"), (b"$ ", b"stty -g\n"), (b"$ ", run + b"\n"), (KEYS, b"\x1a"),
-             (b"\n$ ", b"stty -g; fg\n"), (PROMPT, b""), (KEYS, b"x"),
-             (b"$ ", run + b" &\n"), (PROMPT, stopped + b"bg; " + stopped + b"fg\n"),
-             (PROMPT, b""), (KEYS, b"x"),
+             (b"\n$ ", b"fg\n"), (b"ask:ready", b"go\n"), *answer, (b"$ ", b"stty -g\n"),
+             (b"$ ", run + b"\n"), (KEYS, b"\x1a"), (b"\n$ ", b"stty -g; fg\n"), *answer,
+             (b"$ ", run + b" &\n"), (PROMPT, stopped + b"bg; " + stopped + b"fg\n"), *answer,
              (b"$ ", b"echo status:$?\n"), (b"$ ", run + b"\n"), (KEYS, b"\x1a"),
              # The settings differ from those it was given: ending changes nothing of them.
              (b"\n$ ", b"stty -echo; kill %1; kill -CONT %1; "
