@@ -404,7 +404,8 @@ def test_in_a_terminal_echoes_show_at_once_a_whole_key_answers_and_interrupts_ke
     shown = (b"name? bob\ngot bob\n" + CLOSING).replace(b"\n", b"\r\n")  # the key not shown
     # A key is taken whole, even in pieces 50 ms apart (a slow link), as é's two bytes here.
     for key in b"x", b"\r", (b"\x1b", b"[A"), b"\x1b[15~", (b"\xc3", b"\xa9"), b"\x03", b"v":
-        steps = [(b"name? ", b"bob\n"), (KEYS, key), *[(b"descriptors", b"\x03")] * (key == b"v")]
+        steps = [(b"name? ", b"bob\n"), (PROMPT, b""), (KEYS, key),  # all shown before a ^C
+                 *[(b"descriptors", b"\x03")] * (key == b"v")]
         code, screen, restored, left = tarvix.in_terminal(child("ask:name?\\s"), steps, env)
         assert (code, screen[:len(shown)], restored, left) == (-signal.SIGINT * (key == b"\x03"),
             shown, True, b""), f"{key}: the status, the echo at once, every setting back, none left"
@@ -421,7 +422,7 @@ def test_in_a_terminal_echoes_show_at_once_a_whole_key_answers_and_interrupts_ke
     assert tarvix.saw("enter")[1] == b"busy"
     # Signals ignored at its start stay ignored, by the program too; it still awaits the viewer.
     code, screen, *_ = tarvix.in_terminal(
-        child("signals"), [(KEYS, b"\x03"), (KEYS, b"v"), (b"descriptors", b"\n")],
+        child("signals"), [(PROMPT, b""), (KEYS, b"\x03"), (KEYS, b"v"), (b"descriptors", b"\n")],
         {**env, "TAG": "ignoring"}, preexec=lambda: [
             signal.pthread_sigmask(signal.SIG_BLOCK, {signal.SIGUSR1}),
             *(signal.signal(number, signal.SIG_IGN) for number in (signal.SIGINT, signal.SIGCHLD))])
