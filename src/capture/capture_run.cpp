@@ -8,8 +8,10 @@
 #include "system/process.h"
 
 namespace {
-// Small, so that each piece of output is logged and shown as soon as it arrives.
-constexpr std::size_t kPumpChunkBytes = 64;
+// As much as a pipe holds on Linux. A read returns at once with whatever the pipe holds, so each
+// piece is still logged and shown as soon as it arrives; bulk output costs a read, a log write and
+// an echo per 64 KiB rather than per 64 bytes.
+constexpr std::size_t kPumpChunkBytes = 64 * 1024;
 // Reads of a pipe that keep failing end the pump as its end would.
 constexpr int kMaxFailedReads = 16;
 }  // namespace

@@ -27,5 +27,5 @@ bool answerOption(const char* argument) {
 
 void holdOwnConsole() {
     char key;
-    if (sys::consoleIsOursAlone()) readKey(key);
+    if (sys::consoleIsOursAlone() && flushOutput()) readKey(key);
 }

@@ -10,14 +10,15 @@
 #include "system/texts.h"
 
 namespace {
-constexpr std::size_t kOutputBufferBytes = 4096;
+// As much as one read of the pipe gives: the echo of bulk output goes out in pieces this size.
+constexpr std::size_t kOutputBufferBytes = 64 * 1024;
 
 // The one standard output of the process, and what is known of it.
 struct Output {
     sys::Handle::Native handle = sys::Handle::kNone;
     bool terminal = false;
     bool readerGone = false;
-    std::string collected;  // redirected: what waits to be written out
+    std::string collected;  // what waits to be written out
     std::string held;       // the start of the program's last character, for a console
 } output;
 
@@ -32,7 +33,6 @@ bool put(const char* bytes, std::size_t count) {
 }
 
 bool collect(const char* bytes, std::size_t count) {
-    if (output.terminal) return put(bytes, count);
     if (output.collected.size() + count > kOutputBufferBytes && !flushOutput()) return false;
     if (count >= kOutputBufferBytes) return put(bytes, count);
     output.collected.append(bytes, count);
@@ -51,13 +51,13 @@ bool writeOutput(const char* bytes, std::size_t count) {
     if (!output.terminal) return collect(bytes, count);
     output.held.append(bytes, count);
     const std::size_t whole = sys::wholeCharacters(output.held);
-    put(output.held.data(), whole);
+    collect(output.held.data(), whole);
     output.held.erase(0, whole);
     return true;
 }
 
 void endEcho() {
-    put(output.held.data(), output.held.size());
+    collect(output.held.data(), output.held.size());
     output.held.clear();
 }
 

@@ -3,9 +3,9 @@
 #include <cstddef>
 
 // The standard output we were started with: the program's bytes as they came, our texts as the
-// platform writes them (system/texts.h). On a terminal everything goes out at once; redirected,
-// up to 4096 bytes are collected and written whenever the program is quiet. Once a write finds
-// that nobody reads any more, the run is over: nobody would see the rest.
+// platform writes them (system/texts.h). Up to 64 KiB are collected while more output waits, and
+// written whenever the program is quiet, on a terminal too. Once a write finds that nobody reads
+// any more, the run is over: nobody would see the rest.
 
 void setUpOutput();
 // Writes the program's bytes as they are. Returns false once nobody reads the output. A console

@@ -12,7 +12,7 @@ bool sys::createPipe(Pipe& pipe) {
     SECURITY_ATTRIBUTES inheritable{sizeof inheritable, nullptr, TRUE};
     HANDLE read = nullptr;
     HANDLE write = nullptr;
-    if (!CreatePipe(&read, &write, &inheritable, 0)) return false;
+    if (!CreatePipe(&read, &write, &inheritable, 65536)) return false;
     pipe.read = Handle(asNative(read));
     pipe.write = Handle(asNative(write));
     HANDLE copy = nullptr;
@@ -22,16 +22,14 @@ bool sys::createPipe(Pipe& pipe) {
     return true;
 }
 
-// Windows 95's anonymous pipes cannot be read without waiting, but every Windows can say how many
-// bytes one holds. A peek that fails tells nothing, so it counts as a read that may wait; the read
-// after it fails the same way and says why. One ReadFile takes at most MAXDWORD bytes.
+// Windows 95's anonymous pipes cannot be read without waiting: what waits is written out before
+// every read, which takes at once whatever the pipe holds (a peek first would cost a call to the
+// system each time, and under wine one to its server). One ReadFile takes at most MAXDWORD bytes.
 sys::PipeRead sys::readPipe(const Handle& pipe, char* buffer, std::size_t size, std::size_t& count,
                             bool (*beforeWaiting)()) {
     const HANDLE handle = asHandle(pipe.get());
     count = 0;
-    DWORD waiting = 0;
-    const BOOL peeked = PeekNamedPipe(handle, nullptr, 0, nullptr, &waiting, nullptr);
-    if ((!peeked || waiting == 0) && !beforeWaiting()) return PipeRead::Bytes;
+    if (!beforeWaiting()) return PipeRead::Bytes;
     DWORD read = 0;
     const auto most = static_cast<DWORD>(std::min<std::size_t>(size, MAXDWORD));
     if (!ReadFile(handle, buffer, most, &read, nullptr)) {
