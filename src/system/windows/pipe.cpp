@@ -23,13 +23,19 @@ bool sys::createPipe(Pipe& pipe) {
 }
 
 // Windows 95's anonymous pipes cannot be read without waiting: what waits is written out before
-// every read, which takes at once whatever the pipe holds (a peek first would cost a call to the
-// system each time, and under wine one to its server). One ReadFile takes at most MAXDWORD bytes.
+// every read, which then takes at once whatever the pipe holds. Each read and each write of a pipe
+// is a call to the system, under wine one to its server (hence no peek first): a short pause once
+// the echo is out lets a busy program's writes gather, so that one read takes many. A line that
+// comes during the pause shows when it ends, at most a clock tick later. One ReadFile takes at
+// most MAXDWORD bytes.
+constexpr DWORD kGatherMilliseconds = 5;
+
 sys::PipeRead sys::readPipe(const Handle& pipe, char* buffer, std::size_t size, std::size_t& count,
                             bool (*beforeWaiting)()) {
     const HANDLE handle = asHandle(pipe.get());
     count = 0;
     if (!beforeWaiting()) return PipeRead::Bytes;
+    Sleep(kGatherMilliseconds);
     DWORD read = 0;
     const auto most = static_cast<DWORD>(std::min<std::size_t>(size, MAXDWORD));
     if (!ReadFile(handle, buffer, most, &read, nullptr)) {
