@@ -4,41 +4,81 @@
 #include <cstdlib>
 
 #include "system/windows/command_line.h"
+#include "system/windows/program_search.h"
 #include "system/windows/win32.h"
 
 namespace {
-// What cmd tries when PATHEXT is not set.
-constexpr char kDefaultExtensions[] = ".COM;.EXE;.BAT;.CMD";
 constexpr DWORD kOutputs[] = {STD_OUTPUT_HANDLE, STD_ERROR_HANDLE};
 
-// Whether the file is where process creation looks for a program: the utility's folder, the
-// current one, the system's and PATH. Not finding it is an answer, not a failure.
-bool found(const std::string& file) {
-    char path[MAX_PATH];
-    char* name;
-    return SearchPathA(nullptr, file.c_str(), nullptr, MAX_PATH, path, &name) > 0;
+// What process creation starts: the file (empty: the one the line's first word names) and the
+// line.
+struct Start {
+    std::string application;
+    std::string line;
+};
+
+// Not finding a file is an answer, not a failure.
+bool isFile(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-// Process creation adds only ".exe" to a name without an extension; where there is no such
-// program, cmd takes the first of PATHEXT's extensions that names one (build.cmd for build).
-std::string executableSuffix(const std::string& program) {
-    if (program.find('.') != std::string::npos || found(program + ".exe")) return ".exe";
-    const char* variable = std::getenv("PATHEXT");
-    const std::string extensions = variable ? variable : kDefaultExtensions;
-    for (std::size_t start = 0, end; start < extensions.size(); start = end + 1) {
-        end = std::min(extensions.find(';', start), extensions.size());
-        const std::string extension = extensions.substr(start, end - start);
-        if (!extension.empty() && found(program + extension)) return extension;
+std::string variable(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
+// A current folder too long to name is left to the system, which names relative paths from it.
+std::string found(const std::string& name) {
+    char folder[MAX_PATH];
+    const DWORD length = GetCurrentDirectoryA(MAX_PATH, folder);
+    const std::string current = length > 0 && length < MAX_PATH ? folder : "";
+    return sys::findProgram(name, current, variable("PATH"), variable("PATHEXT"), isFile);
+}
+
+// A batch file is run by cmd from the system's own folder, never by one found elsewhere; Windows
+// 95's family has no cmd, and its command.com no quotes that protect a word: there only arguments
+// that need none pass. An argument that cannot pass is refused, and nothing runs.
+bool batchStart(const std::string& script, const std::string& words,
+                const std::vector<std::string>& args, Start& start) {
+    if (GetVersion() & 0x80000000) {
+        start.line = '"' + script + '"' + words;
+        for (const std::string& argument : args) {
+            if (sys::forBatch(argument) != argument) return sys::failWith(ERROR_INVALID_PARAMETER);
+            start.line += ' ' + argument;
+        }
+        return true;
     }
-    return ".exe";
+    char folder[MAX_PATH];
+    const UINT length = GetSystemDirectoryA(folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return false;
+    start.application = std::string(folder, length) + "\\cmd.exe";
+    return sys::batchCommandLine(script, words, args, start.line) ||
+           sys::failWith(ERROR_INVALID_PARAMETER);
+}
+
+// Found as cmd finds it, started by its full path; a name that names nothing is left to process
+// creation, which adds ".exe" to one without a '.' and says what it could not find.
+bool programStart(const std::vector<std::string>& args, Start& start) {
+    const std::string program = found(args[0]);
+    if (program.empty()) {
+        start.line = sys::commandLineFor(args, ".exe");
+        return true;
+    }
+    const std::vector<std::string> arguments(args.begin() + 1, args.end());
+    if (sys::isBatchFile(program)) return batchStart(program, "", arguments, start);
+    start.application = program;
+    start.line = sys::commandLineFor(args, "");
+    return true;
 }
 
 // The child gets our standard handles and every inheritable handle of ours.
-BOOL startProcess(std::string line, PROCESS_INFORMATION& process) {
+BOOL startProcess(Start start, PROCESS_INFORMATION& process) {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
-    return CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                          &process);
+    const char* application = start.application.empty() ? nullptr : start.application.c_str();
+    return CreateProcessA(application, &start.line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                          &startup, &process);
 }
 
 // Our standard output and error become the program's while it starts, and ours are not inherited
@@ -73,14 +113,15 @@ HANDLE errorCopyOf(HANDLE output, sys::FirstFailure& outcome) {
 // it has its copies, ours of its standard error is closed, as the caller closes the write end, so
 // that the pipe ends when the program's do. A line too long fails in process creation.
 bool sys::startProgram(const std::vector<std::string>& args, const Handle& output) {
-    const std::string line = commandLineFor(args, executableSuffix(args[0]));
+    Start start;
+    if (!programStart(args, start)) return false;
     FirstFailure outcome;
     const HANDLE write = output ? asHandle(output.get()) : nullptr;
     const HANDLE errorCopy = errorCopyOf(write, outcome);
     HANDLE original[2];
     redirect({write, errorCopy}, original, outcome);
     PROCESS_INFORMATION child{};
-    if (outcome.note(startProcess(line, child))) {
+    if (outcome.note(startProcess(start, child))) {
         // Nothing waits for the program: closing our handles of it can only fail for handles
         // that are not ones, and lets it go once it has ended.
         CloseHandle(child.hThread);
@@ -91,11 +132,20 @@ bool sys::startProgram(const std::vector<std::string>& args, const Handle& outpu
     return outcome.result();
 }
 
-// The viewer's line is split like the program's, with no length limit of our own. The viewer's
-// value is not quoted, so that it may carry arguments of its own.
+// The value's first word (in quotes, or up to the first blank) is found as a program is, never
+// guessed at, and started by its full path: not found, it is reported and nothing runs. The rest
+// of the value are the viewer's own words, as they stand.
 bool sys::Process::startViewer(const std::string& viewer, const std::string& file) {
+    const bool quoted = !viewer.empty() && viewer[0] == '"';
+    const std::size_t end = quoted ? viewer.find('"', 1) : viewer.find_first_of(" \t");
+    const std::string first = viewer.substr(quoted, end == std::string::npos ? end : end - quoted);
+    const std::string words = end == std::string::npos ? "" : viewer.substr(end + quoted);
+    const std::string program = found(first);
+    if (program.empty()) return failWith(ERROR_FILE_NOT_FOUND);
+    Start start{program, '"' + program + '"' + words + ' ' + asOneWord(file)};
+    if (isBatchFile(program) && !batchStart(program, words, {file}, start)) return false;
     PROCESS_INFORMATION process{};
-    if (!startProcess(viewer + " " + asOneWord(file), process)) return false;
+    if (!startProcess(start, process)) return false;
     // Only the process is waited for; closing the thread's handle can fail only for no handle.
     CloseHandle(process.hThread);
     id_ = asNative(process.hProcess);
