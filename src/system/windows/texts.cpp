@@ -3,7 +3,7 @@
 // the others Windows shows them in.
 #include "system/texts.h"
 
-#include <windows.h>
+#include "system/windows/win32.h"
 
 namespace {
 constexpr char kCatalogFile[] = "tarvmsg.dll";
@@ -54,25 +54,6 @@ std::string isoName(LANGID language, LCTYPE which) {
     return length > 1 ? std::string(name, length - 1) : "";
 }
 
-// Each conversion is asked for its length, then made. Empty when it fails.
-std::wstring widened(const std::string& text, UINT codePage) {
-    const int length = static_cast<int>(text.size());
-    std::wstring wide(MultiByteToWideChar(codePage, 0, text.data(), length, nullptr, 0), L'\0');
-    if (wide.empty()) return wide;
-    MultiByteToWideChar(codePage, 0, text.data(), length, &wide[0], static_cast<int>(wide.size()));
-    return wide;
-}
-
-std::string narrowed(const std::wstring& wide, UINT codePage) {
-    const int length = static_cast<int>(wide.size());
-    std::string text(
-        WideCharToMultiByte(codePage, 0, wide.data(), length, nullptr, 0, nullptr, nullptr), '\0');
-    if (text.empty()) return text;
-    WideCharToMultiByte(codePage, 0, wide.data(), length, &text[0], static_cast<int>(text.size()),
-                        nullptr, nullptr);
-    return text;
-}
-
 // A string table entry as stored: UTF-16, in blocks of 16, each a length and that many
 // characters. Every step is bounded by the block, so a damaged library cannot lead us astray.
 std::wstring storedText(HMODULE library, UINT id) {
@@ -96,15 +77,6 @@ std::string withLineEnds(const std::string& text) {
     return ended;
 }
 
-// Whether each text comes back unchanged: a character the code page lacks would come back as a
-// question mark, or a letter without its accent.
-bool holds(UINT codePage, const std::vector<std::wstring>& texts) {
-    for (const std::wstring& text : texts) {
-        if (widened(narrowed(text, codePage), codePage) != text) return false;
-    }
-    return true;
-}
-
 // Of UTF-8 bytes, all but a sequence that the next bytes complete: its lead byte is among the last
 // three, and fewer bytes follow it than it announces.
 std::size_t wholeInUtf8(const std::string& bytes) {
@@ -117,6 +89,32 @@ std::size_t wholeInUtf8(const std::string& bytes) {
     return bytes.size();
 }
 }  // namespace
+
+// Each conversion is asked for its length, then made. Empty when it fails.
+std::wstring sys::widened(const std::string& text, UINT codePage) {
+    const int length = static_cast<int>(text.size());
+    std::wstring wide(MultiByteToWideChar(codePage, 0, text.data(), length, nullptr, 0), L'\0');
+    if (wide.empty()) return wide;
+    MultiByteToWideChar(codePage, 0, text.data(), length, &wide[0], static_cast<int>(wide.size()));
+    return wide;
+}
+
+std::string sys::narrowed(const std::wstring& wide, UINT codePage) {
+    const int length = static_cast<int>(wide.size());
+    std::string text(
+        WideCharToMultiByte(codePage, 0, wide.data(), length, nullptr, 0, nullptr, nullptr), '\0');
+    if (text.empty()) return text;
+    WideCharToMultiByte(codePage, 0, wide.data(), length, &text[0], static_cast<int>(text.size()),
+                        nullptr, nullptr);
+    return text;
+}
+
+bool sys::holds(UINT codePage, const std::vector<std::wstring>& texts) {
+    for (const std::wstring& text : texts) {
+        if (widened(narrowed(text, codePage), codePage) != text) return false;
+    }
+    return true;
+}
 
 // Loading a library runs its code: it is loaded by its full path, never found on the search path.
 const sys::Catalog* sys::loadCatalog(const char*, const std::string& path) {

@@ -3,6 +3,9 @@
 
 #include <windows.h>
 
+#include <string>
+#include <vector>
+
 #include "system/handle.h"
 
 namespace sys {
@@ -21,6 +24,13 @@ inline bool failWith(DWORD error) {
     SetLastError(error);
     return false;
 }
+
+// Text between a code page and UTF-16; empty when the conversion fails.
+std::wstring widened(const std::string& text, UINT codePage);
+std::string narrowed(const std::wstring& wide, UINT codePage);
+// Whether each text comes back unchanged: a character the code page lacks would come back as a
+// question mark, or a letter without its accent.
+bool holds(UINT codePage, const std::vector<std::wstring>& texts);
 
 // The outcome of calls that each run even when one before failed: the first failure counts, and
 // its last error is the one the caller sees.
