@@ -16,11 +16,19 @@ constexpr std::size_t kOutputBufferBytes = 64 * 1024;
 // The one standard output of the process, and what is known of it.
 struct Output {
     sys::Handle::Native handle = sys::Handle::kNone;
+    sys::Handle::Native errors = sys::Handle::kNone;
     bool terminal = false;
     bool readerGone = false;
     std::string collected;  // what waits to be written out
     std::string held;       // the start of the program's last character, for a console
 } output;
+
+// Our texts are 80 bytes at most, a system's 500, a report's line about a hundred.
+std::string formatted(const char* format, va_list arguments, int& length) {
+    char text[1024];
+    length = std::vsnprintf(text, sizeof text, format, arguments);
+    return sys::forOutput(text);
+}
 
 // Only a reader that has gone ends the output: a full disk behind a redirection changes nothing,
 // and nobody leaves a terminal unread.
@@ -43,6 +51,7 @@ bool collect(const char* bytes, std::size_t count) {
 
 void setUpOutput() {
     output.handle = sys::standardOutput();
+    output.errors = sys::standardError();
     output.terminal = sys::isTerminal(output.handle);
     output.collected.reserve(kOutputBufferBytes);
 }
@@ -62,14 +71,25 @@ void endEcho() {
 }
 
 int say(const char* format, ...) {
-    // Our texts are 80 bytes at most, a system's 500, a report's line about a hundred.
-    char text[1024];
+    int length;
     va_list arguments;
     va_start(arguments, format);
-    const int length = std::vsnprintf(text, sizeof text, format, arguments);
+    const std::string shown = formatted(format, arguments, length);
     va_end(arguments);
-    const std::string shown = sys::forOutput(text);
     collect(shown.data(), shown.size());
+    return length;
+}
+
+// What the output holds goes first: on one terminal, the lines come in the order they were
+// written. A report that cannot be written has nowhere else to go.
+int sayError(const char* format, ...) {
+    flushOutput();
+    int length;
+    va_list arguments;
+    va_start(arguments, format);
+    const std::string shown = formatted(format, arguments, length);
+    va_end(arguments);
+    sys::writeAll(output.errors, shown.data(), shown.size());
     return length;
 }
 

@@ -16,6 +16,8 @@ void endEcho();
 // Writes a text of our own, formatted as printf formats it. Returns its length in bytes, as
 // printf does.
 int say(const char* format, ...);
+// The same on standard error, once what the output holds is written out.
+int sayError(const char* format, ...);
 // Writes out what is collected. Returns false once nobody reads the output.
 bool flushOutput();
 // Whether a write has found that nobody reads the output any more.

@@ -5,6 +5,7 @@
 namespace sys {
 
 Handle::Native standardOutput();
+Handle::Native standardError();
 // A console on Windows.
 bool isTerminal(Handle::Native handle);
 // Whether standard input is a terminal that is not our controlling one (we were started in a

@@ -134,6 +134,10 @@ Handle::Native standardOutput() {
     return 1;
 }
 
+Handle::Native standardError() {
+    return 2;
+}
+
 bool isTerminal(Handle::Native handle) {
     return isatty(static_cast<int>(handle));
 }

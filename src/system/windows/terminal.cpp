@@ -34,6 +34,10 @@ sys::Handle::Native sys::standardOutput() {
     return asNative(GetStdHandle(STD_OUTPUT_HANDLE));
 }
 
+sys::Handle::Native sys::standardError() {
+    return asNative(GetStdHandle(STD_ERROR_HANDLE));
+}
+
 // A question, not an operation: failing means the handle is no console.
 bool sys::isTerminal(Handle::Native handle) {
     DWORD mode;
