@@ -48,7 +48,7 @@ def not_a_console(locale={}):  # the mode query and both changes fail on redirec
 
 PROMPT, NO_PROGRAM = texts("tarvmsg")[9], report("CreateProcess", 2)
 CLOSING = echoed(b"\n\n\n" + PROMPT + b"\n")
-PROMPTED = re.escape(CLOSING) + not_a_console()  # the prompt, and what redirected input makes of it
+REDIRECTED = not_a_console()  # on standard error, what redirected input makes of the prompt
 
 
 class Tarvix:
@@ -187,7 +187,8 @@ def test_output_is_echoed_and_logged_whole_the_viewer_shows_it_and_it_is_deleted
         said = tarvix.saw(run.shown)[0]
         assert re.fullmatch(re.escape(native(tarvix.temp) + SEPARATOR) + r"Tarvix\d+\.log",
                             said[2].decode())
-        assert after.endswith(said[0]) and err == said[0], "the viewer writes to our output, error"
+        assert after.endswith(said[0]) and re.fullmatch(REDIRECTED + re.escape(said[0]), err), \
+            "the viewer writes to our output and error, after our reports"
         assert WINDOWS or said.group(5, 6) == (b"%d" % 0o600, b"0"), "private; the program reaped"
 
 
@@ -208,8 +209,9 @@ def test_the_log_is_in_the_directory_of_the_first_variable_set(tarvix, variables
 
 def test_failures_are_reported_and_the_run_goes_on_and_a_log_that_fails_is_reported_once(tarvix):
     path = {} if WINDOWS else {"PATH": str(tarvix.root)}  # wine itself is found on PATH
-    code, out, *_ = tarvix.run(["no-such-program", "a"], b"v", {"RIVEZEVEVIVA": "no-such", **path})
-    assert code == 0 and re.fullmatch(NO_PROGRAM + PROMPTED + NO_PROGRAM, out)
+    code, out, err, *_ = tarvix.run(["no-such-program", "a"], b"v", {"RIVEZEVEVIVA": "no-such",
+                                                                    **path})
+    assert code == 0 and re.fullmatch(NO_PROGRAM + REDIRECTED + NO_PROGRAM, err) and out == CLOSING
     # A path with a blank runs whole, not one named for its first word (our copy: no library, mute).
     (mine := tarvix.root / "my programs").mkdir()
     shutil.copy(TARVIX, tarvix.root / ("my.exe" if WINDOWS else "my"))
@@ -218,7 +220,7 @@ def test_failures_are_reported_and_the_run_goes_on_and_a_log_that_fails_is_repor
     if WINDOWS:  # the system's text whole, its insert as it stands; build runs build.cmd
         (tarvix.root / "text.exe").write_text("text")
         (tarvix.root / "build.cmd").write_text('@if "%*"=="all" echo built all')
-        assert re.search(rb"Error:\(193\)[^\n]*%1", tarvix.run(["text.exe"], cwd=tarvix.root)[1])
+        assert re.search(rb"Error:\(193\)[^\n]*%1", tarvix.run(["text.exe"], cwd=tarvix.root)[2])
         assert tarvix.run(["build", "all"], cwd=tarvix.root)[3].startswith(b"built all")
         pytest.skip("wine takes TEMP from the registry; limits are POSIX's")
     [(mine / name).touch() for name in ("my file", "my", "file")]
@@ -226,21 +228,57 @@ def test_failures_are_reported_and_the_run_goes_on_and_a_log_that_fails_is_repor
     assert set(os.listdir(mine)) == {Path(program).name, "file", "my"}
     shutil.copy(CHILD, tarvix.root / 'say"hi')  # a name is a name, quotes and all
     assert tarvix.run(['./say"hi', "args", "a b", "c"], cwd=tarvix.root)[3] == b"a b\nc\n"
-    out = tarvix.run(child("bytes:1000"), b"v", {"TEMP": str(tarvix.root / "no"),
-                                                  "RIVEZEVEVIVA": viewer("none")})[1]
-    assert re.fullmatch(report("CreateFile", 2) + re.escape(pattern(1000)) + PROMPTED, out)
+    # Reports on standard error: the output holds the program's bytes alone, then the prompt.
+    out, err = tarvix.run(child("bytes:1000"), b"v", {"TEMP": str(tarvix.root / "no"),
+                                                       "RIVEZEVEVIVA": viewer("none")})[1:3]
+    assert out == pattern(1000) + CLOSING
+    assert re.fullmatch(report("CreateFile", 2) + REDIRECTED, err)
     assert not any(tarvix.seen.iterdir()), "no log made, no viewer started"
-    out = tarvix.run(child("bytes:1000"), preexec_fn=lambda: [signal.signal(
-        signal.SIGXFSZ, signal.SIG_IGN), resource.setrlimit(resource.RLIMIT_FSIZE, (100, 100))])[1]
-    assert re.match(report("WriteFile", errno.EFBIG) + re.escape(pattern(1000) + CLOSING), out), \
-        "a log full after 100 bytes: reported once, the echo whole"
+    out, err = tarvix.run(child("bytes:1000"), preexec_fn=lambda: [signal.signal(
+        signal.SIGXFSZ, signal.SIG_IGN), resource.setrlimit(resource.RLIMIT_FSIZE, (100, 100))]
+    )[1:3]
+    assert out == pattern(1000) + CLOSING and re.fullmatch(report("WriteFile", errno.EFBIG) +
+                                                           REDIRECTED, err), "a log full: once"
     # No descriptors for the pipe: its failure, no pump, the prompt (musl's spawn needs one too).
-    out = tarvix.run(child("view:nopipe"), preexec_fn=lambda: resource.setrlimit(
-        resource.RLIMIT_NOFILE, (5, 5)))[1]
+    out, err = tarvix.run(child("view:nopipe"), preexec_fn=lambda: resource.setrlimit(
+        resource.RLIMIT_NOFILE, (5, 5)))[1:3]
     tarvix.settle()
-    assert re.match(report("CreatePipe", errno.EMFILE), out) and b"ReadFile" not in out
-    assert re.search(PROMPTED + rb"\Z", out)
+    assert re.match(report("CreatePipe", errno.EMFILE), err) and b"ReadFile" not in err
+    assert re.search(REDIRECTED + rb"\Z", err) and out.endswith(CLOSING)
     assert MUSL or tarvix.saw("nopipe")[0][4] == b"3", "0 to 2 on /dev/null, not its first files"
+
+
+@windows_only
+def test_programs_and_viewers_are_found_as_cmd_finds_them_and_a_batch_file_gets_its_arguments(
+        tarvix):
+    root, folder = tarvix.root, tarvix.root / "on path"
+    folder.mkdir(), (root / "proj.v2").mkdir()
+    for name, text in {"args.bat": "@echo all:[%*]\r\n@echo one:[%1]", "make.bat": "@echo make.bat",
+                       "proj.v2/build.cmd": "@echo v2 %1", "tool-1.2.bat": "@echo tool %1",
+                       "on path/code.cmd": f'@"{native(CHILD)}" view:code %*'}.items():
+        (root / name).write_bytes(text.encode())
+    [shutil.copy(CHILD, folder / name) for name in ("make.exe", "tview.com")]
+    on_path = {"WINEPATH": native(folder)}
+    # Each argument exactly as given, cmd acting on none of its characters.
+    for given in ["Release|x64", "fish&chips", "1>2", "<in", "^start", "!x!", 'a"b', "two words"]:
+        word = b'"%s"' % given.replace('"', '""').encode()
+        echo = tarvix.run(["args.bat", given], cwd=root)[3]
+        assert echo == b"all:[%s]\r\none:[%s]\r\n" % (word, word), given
+    for refused in ["%PATH%", "a\nb"]:  # nothing runs, and it says why
+        code, out, err, echo, _ = tarvix.run(["args.bat", "x", refused], cwd=root)
+        assert echo == b"" and re.match(report("CreateProcess", 87), err), refused
+    assert not (root / "2").exists() and not (root / "in").exists(), "nothing redirected"
+    # The current folder before PATH, then PATHEXT's extensions whatever dots the name holds.
+    for args, shown in [(["make", "html"], b"make.bat"), ([r"proj.v2\build", "all"], b"v2 all"),
+                        (["tool-1.2", "x"], b"tool x"), ([r".\make"], b"make.bat")]:
+        assert tarvix.run(args, env=on_path, cwd=root)[3].startswith(shown), args
+    # The viewer's first word found the same way and started by its full path; never a guess at
+    # where a path with blanks ends (process creation would run "my temp\x.exe").
+    (root / "my temp").mkdir(), shutil.copy(CHILD, root / "my temp" / "x.exe")
+    for value, tag in [("tview awaited view:tview", "tview"), ("code --wait", "code"),
+                       (f"{native(root)}\\my temp\\x y.exe view:my", None)]:
+        err = tarvix.run(child("out:x"), b"v", {"RIVEZEVEVIVA": value, **on_path}, cwd=root)[2]
+        assert tarvix.saw(tag)[1] == b"x" if tag else re.search(report("CreateProcess", 2), err)
 
 
 # The locale's variables (a text: LC_ALL's), as POSIX and wine take them; the message file whose
@@ -268,15 +306,16 @@ def test_usage_and_texts_in_the_users_language_from_a_library_without_which_noth
     assert code == 1 and usage == echoed(b"".join(shown[id] + b"\n" for id in range(1, 9)))
     # The prompt and the system's texts too; the child's bytes and locale as they were.
     missing = {"RIVEZEVEVIVA": native(tarvix.root / "no-such")}  # whatever PATH holds
-    out = tarvix.run(child("out:café\\n", "locale"), b"v", {**given, **missing}, shown[9])[1]
+    out, err = tarvix.run(child("out:café\\n", "locale"), b"v", {**given, **missing},
+                          shown[9])[1:3]
     variables = "".join(f"{name}={({'LANG': 'C.UTF-8', **locale}).get(name, '-')}\n" for name in
                         ("LANG", "LC_ALL", "LC_MESSAGES", "LANGUAGE"))
-    assert re.fullmatch(re.escape(f"café\n{variables}".encode() + echoed(b"\n\n\n%s\n" % shown[9]))
-                        + not_a_console(given) + report("CreateProcess", 2, given), out)
+    assert out == f"café\n{variables}".encode() + echoed(b"\n\n\n%s\n" % shown[9])
+    assert re.fullmatch(not_a_console(given) + report("CreateProcess", 2, given), err)
     if not locale:  # the options run nothing and make no log; only they are options
         assert all(tarvix.run([arg])[:2] == (0, usage) for arg in ["--help", *["/?"] * WINDOWS])
         assert re.fullmatch(rb"tarvix \d+\.\d+\.\d+\r?\n", tarvix.run(["--version"])[1])
-        assert re.match(NO_PROGRAM, tarvix.run(["--helpful"])[1]) and not tarvix.logs(), "a program"
+        assert re.match(NO_PROGRAM, tarvix.run(["--helpful"])[2]) and not tarvix.logs(), "a program"
         tarvix.copy(tarvix.program.name, LONG_TEXTS)  # too long a first text, no second
         assert tarvix.run([])[1] == echoed(b"1234567890" * 7 + b"123456789\n\nthree" + b"\n" * 6)
         # Only the library beside the utility is ever taken: not one where it runs, nor on PATH.
@@ -321,14 +360,17 @@ def test_texts_in_the_code_page_or_in_english_and_the_childs_bytes_as_they_came(
     assert left == b"", "the key that closes it read"
     # The system's text as a redirected report has it, in the program's code page (UTF-8).
     brazilian = utf8(LC_ALL="pt_BR")
-    system = re.search(rb"Error:\(2\)([^\r]*)", tarvix.run(["no-such"], env=brazilian)[1])[1]
+    system = re.search(rb"Error:\(2\)([^\r]*)", tarvix.run(["no-such"], env=brazilian)[2])[1]
     screen = text(tarvix.in_terminal(child("out:café\\n"), [(PROMPT, b"v")],
                                      {**brazilian, "RIVEZEVEVIVA": "no-such"})[1])
     assert b"Error:(2)" + system + b"\n" in screen, "the system's text, converted"
     assert "caf├®\n".encode() in screen, "the child's UTF-8, as it wrote it, in code page 850"
     # A language that the console's code page lacks is not shown: Japanese on 437, German on 932.
+    # The system's texts then in English too, never question marks.
     for env in utf8(LANG="C", LC_MESSAGES="ja_JP"), utf8(LANG="ja_JP", LC_MESSAGES="de_DE"):
         assert english[1] in text(tarvix.in_terminal([], [(english[8], b"x")], env)[1]), env
+        screen = text(tarvix.in_terminal(["no-such"], [(english[9], b"x")], env)[1])
+        assert re.search(rb"Error:\(2\)[ -~]+\n", screen) and b"?" not in screen, screen
     # Shift-JIS, a kanji of it across the end of the first 64-byte read, shown whole on 932.
     (tarvix.root / "sjis").write_bytes(("x" * 63 + "完了しました\n").encode("cp932"))
     screen = tarvix.in_terminal(child("file:" + native(tarvix.root / "sjis")), [(PROMPT, b"x")],
