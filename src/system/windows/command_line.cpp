@@ -1,6 +1,5 @@
 #include "system/windows/command_line.h"
 
-#include <cctype>
 #include <cstring>
 
 // The program's name is split by quotes alone, as Windows finds the program: quoted when empty or
@@ -37,8 +36,10 @@ std::string sys::asOneWord(const std::string& word) {
 std::string sys::forBatch(const std::string& argument) {
     bool quoted = argument.empty() || argument.back() == '\\';
     for (const char c : argument) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x80 && !std::isalnum(byte) && !std::strchr("#$*+-./:?@\\_", c)) quoted = true;
+        const char letter = static_cast<char>(c | 0x20);  // ASCII's, whatever the C library's locale
+        const bool plain = (c >= '0' && c <= '9') || (letter >= 'a' && letter <= 'z') ||
+                           (c & 0x80) || (c && std::strchr("#$*+-./:?@\\_", c));
+        quoted = quoted || !plain;
     }
     std::string word = quoted ? "\"" : "";
     std::size_t backslashes = 0;

@@ -1,7 +1,6 @@
 #include "system/windows/program_search.h"
 
 #include <algorithm>
-#include <cctype>
 #include <vector>
 
 namespace {
@@ -18,12 +17,16 @@ std::vector<std::string> entries(const std::string& list) {
     return found;
 }
 
+// ASCII's, as extensions are; the C library's would depend on its locale.
+char lower(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
 // File names are compared as Windows compares them, without regard to case.
 bool endsWith(const std::string& name, const std::string& ending) {
     return name.size() >= ending.size() &&
            std::equal(ending.rbegin(), ending.rend(), name.rbegin(), [](char a, char b) {
-               return std::tolower(static_cast<unsigned char>(a)) ==
-                      std::tolower(static_cast<unsigned char>(b));
+               return lower(a) == lower(b);
            });
 }
 
