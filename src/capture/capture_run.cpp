@@ -27,6 +27,7 @@ void CaptureRun::run() {
     sys::leaveInterruptsToOthers(true);
     launchTarget();
     pumpOutput();
+    if (started) ended = sys::waitForProgram();
     sys::leaveInterruptsToOthers(false);
 }
 
@@ -45,7 +46,9 @@ void CaptureRun::createOutputPipe() {
 // Once the program has its copy of the write end, ours is closed, so that the pipe ends when the
 // program's does.
 void CaptureRun::launchTarget() {
-    reportFailure(sys::startProgram(commandLine, pipe.write), "CreateProcess");
+    started = sys::startProgram(commandLine, pipe.write);
+    if (!started) ended = sys::notStarted(sys::lastError());
+    reportFailure(started, "CreateProcess");
     reportFailure(pipe.write.close(), "CloseHandle");
 }
 

@@ -19,4 +19,9 @@ void noLongerOnEnding(Cleanup cleanup);
 // program still gets them as it would alone, as nothing of this is inherited.
 void leaveInterruptsToOthers(bool leave);
 
+// A program that the interrupt or quit key ended (POSIX: SIGINT, SIGQUIT) ends us the same way,
+// once our clean-up is done, so that a shell's loop stops as it would for the program alone; the
+// well-known convention of programs that leave the keys to a child. Otherwise this returns.
+void endAsTheProgramDid(int signal);
+
 }  // namespace sys

@@ -1,12 +1,15 @@
 #include "system/ending.h"
 
 #include <signal.h>
+#include <unistd.h>
 
 #include <cerrno>
 
 #include "system/posix/posix.h"
 
 namespace sys {
+
+volatile sig_atomic_t posix::interrupted = 0;
 
 namespace {
 // SIGINT and SIGQUIT are the interrupt and quit keys; SIGHUP and SIGTERM end us as a closed
@@ -19,17 +22,31 @@ Cleanup cleanups[kMaxCleanups];
 volatile sig_atomic_t cleanupCount = 0;
 volatile sig_atomic_t interruptsLeft = 0;
 
+// Blocked while its handler runs, the signal raised ends us once unblocked, unless we are the
+// first process of a namespace, whose default actions the kernel ignores: then we end as a shell
+// would report that signal.
+void endNowBy(int number) {
+    signal(number, SIG_DFL);
+    raise(number);
+    sigset_t raised;
+    sigemptyset(&raised);
+    sigaddset(&raised, number);
+    sigprocmask(SIG_UNBLOCK, &raised, nullptr);
+    _exit(128 + number);
+}
+
 // The handler's contract: it calls only the clean-ups, which are async-signal-safe, then ends us
-// by the signal itself once it returns, so that whoever waits for us learns how we ended.
+// by the signal itself, so that whoever waits for us learns how we ended. A key left to others
+// is only noted.
 void endBy(int number) {
     const int error = errno;
     if (interruptsLeft && (number == SIGINT || number == SIGQUIT)) {
+        posix::interrupted = 1;
         errno = error;
         return;
     }
     for (int i = cleanupCount - 1; i >= 0; --i) cleanups[i]();
-    signal(number, SIG_DFL);
-    raise(number);
+    endNowBy(number);
 }
 
 sigset_t blockEndings() {
@@ -71,7 +88,15 @@ void noLongerOnEnding(Cleanup cleanup) {
 }
 
 void leaveInterruptsToOthers(bool leave) {
+    posix::interrupted = 0;
     interruptsLeft = leave;
+}
+
+// Our clean-up is done: nothing is left for the handler to do.
+void endAsTheProgramDid(int signal) {
+    if (signal != SIGINT && signal != SIGQUIT) return;
+    posix::maskSignal(SIG_BLOCK, signal);
+    endNowBy(signal);
 }
 
 // sigaction fails only for a signal number that is not valid or cannot be caught; these are

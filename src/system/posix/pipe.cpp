@@ -2,13 +2,43 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/select.h>
 #include <unistd.h>
 
 #include <cerrno>
 
+#include "system/posix/posix.h"
+
 namespace sys {
 
 namespace {
+// Until the pipe holds something: Bytes, to read on. Once the program has ended, an interrupt or
+// quit key ends the wait for what it left behind (a background process that holds the pipe): End.
+// The keys are blocked while we look and unblocked while we wait, so that none comes in between.
+PipeRead waitForBytes(int fd) {
+    sigset_t keys;
+    sigemptyset(&keys);
+    sigaddset(&keys, SIGINT);
+    sigaddset(&keys, SIGQUIT);
+    sigset_t before;
+    sigprocmask(SIG_BLOCK, &keys, &before);
+    PipeRead result = posix::interrupted && posix::programEnded ? PipeRead::End : PipeRead::Bytes;
+    int waited = 0;
+    if (result == PipeRead::Bytes && fd < FD_SETSIZE) {
+        fd_set readable;
+        FD_ZERO(&readable);
+        FD_SET(fd, &readable);
+        waited = pselect(fd + 1, &readable, nullptr, nullptr, nullptr, &before);
+    } else if (result == PipeRead::Bytes) {  // a number too high for select: the keys as they come
+        sigprocmask(SIG_SETMASK, &before, nullptr);
+        pollfd input{fd, POLLIN, 0};
+        waited = poll(&input, 1, -1);
+    }
+    if (waited < 0 && errno != EINTR) result = PipeRead::Failed;
+    sigprocmask(SIG_SETMASK, &before, nullptr);
+    return result;
+}
+
 bool addFlags(int fd, int get, int set, int flags) {
     const int current = fcntl(fd, get);
     return current >= 0 && fcntl(fd, set, current | flags) == 0;
@@ -42,8 +72,8 @@ PipeRead readPipe(const Handle& pipe, char* buffer, std::size_t size, std::size_
         if (errno == EINTR) continue;
         if (errno != EAGAIN && errno != EWOULDBLOCK) return PipeRead::Failed;
         if (!beforeWaiting()) return PipeRead::Bytes;
-        pollfd input{fd, POLLIN, 0};
-        if (poll(&input, 1, -1) < 0 && errno != EINTR) return PipeRead::Failed;
+        const PipeRead waited = waitForBytes(fd);
+        if (waited != PipeRead::Bytes) return waited;
     }
 }
 

@@ -17,6 +17,11 @@ sigset_t maskSignal(int how, int number);
 extern sigset_t signalMaskAtStart;
 extern bool sigpipeIgnoredAtStart;
 
+// Set by the handlers: once the program has ended (process.cpp), and once an interrupt or quit key
+// has come while they were left to others (ending.cpp).
+extern volatile sig_atomic_t programEnded;
+extern volatile sig_atomic_t interrupted;
+
 void watchEndings();    // ending.cpp
 void watchContinues();  // terminal.cpp
 void watchChildren();   // process.cpp

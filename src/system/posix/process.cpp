@@ -2,10 +2,13 @@
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 
 #include "system/posix/posix.h"
 
@@ -13,16 +16,29 @@ extern char** environ;
 
 namespace sys {
 
-namespace {
-// The program, once started, until it is reaped; it is never waited for.
-volatile pid_t program = 0;
+volatile sig_atomic_t posix::programEnded = 0;
 
-// Restarting, so that no other call learns of it. Only the program is reaped here: the viewer is
-// waited for.
+namespace {
+// The program, once started, until it is reaped, and how it ended.
+volatile pid_t program = 0;
+volatile sig_atomic_t programStatus = 0;
+
+// Restarting, so that no other call learns of it. Only the program is reaped here, as soon as it
+// has ended, so that an interrupt can tell that it has (pipe.cpp): the viewer is waited for.
 void reapProgram(int) {
     const int error = errno;
-    if (program > 0 && waitpid(program, nullptr, WNOHANG) != 0) program = 0;
+    int status = 0;
+    if (program > 0 && waitpid(program, &status, WNOHANG) == program) {
+        programStatus = status;
+        posix::programEnded = 1;
+        program = 0;
+    }
     errno = error;
+}
+
+ProgramEnd endFrom(int status) {
+    if (WIFSIGNALED(status)) return {128 + WTERMSIG(status), WTERMSIG(status)};
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : 0, 0};
 }
 
 // The signals as we were given them: our starting mask, SIGPIPE at its default unless it was
@@ -68,6 +84,39 @@ bool spawn(const std::vector<std::string>& args, const Handle* output, pid_t& pi
     return error == 0;
 }
 
+// The file execvp would run for the name: itself when it holds a '/', else the first executable
+// file of that name in PATH's folders (an empty one is the current folder). Empty if none.
+std::string found(const std::string& name) {
+    if (name.find('/') != std::string::npos) return name;
+    const char* variable = std::getenv("PATH");
+    const std::string path = variable ? variable : "/bin:/usr/bin";
+    for (std::size_t start = 0, end; start <= path.size(); start = end + 1) {
+        end = std::min(path.find(':', start), path.size());
+        const std::string folder = end > start ? path.substr(start, end - start) : ".";
+        const std::string file = folder + "/" + name;
+        struct stat about {};
+        if (stat(file.c_str(), &about) == 0 && S_ISREG(about.st_mode) &&
+            access(file.c_str(), X_OK) == 0)
+            return file;
+    }
+    return {};
+}
+
+// A file that the system cannot run (a script without "#!") is run by /bin/sh, as execvp, env and
+// the shells run one.
+bool spawnProgram(const std::vector<std::string>& args, const Handle& output, pid_t& pid) {
+    if (spawn(args, &output, pid)) return true;
+    if (errno != ENOEXEC) return false;
+    const std::string file = found(args[0]);
+    if (file.empty()) {
+        errno = ENOEXEC;
+        return false;
+    }
+    std::vector<std::string> shell = {"/bin/sh", file};
+    shell.insert(shell.end(), args.begin() + 1, args.end());
+    return spawn(shell, &output, pid);
+}
+
 // A value with none of the shell's special characters names a program, found on PATH, as git
 // runs an editor; any other is a command line for the shell.
 bool isCommandLine(const std::string& value) {
@@ -82,12 +131,30 @@ void posix::watchChildren() {
 bool startProgram(const std::vector<std::string>& args, const Handle& output) {
     pid_t pid = 0;
     const sigset_t before = posix::maskSignal(SIG_BLOCK, SIGCHLD);
-    const bool started = spawn(args, &output, pid);
+    const bool started = spawnProgram(args, output, pid);
     const int error = errno;
     if (started) program = pid;
     sigprocmask(SIG_SETMASK, &before, nullptr);
     errno = error;
     return started;
+}
+
+ProgramEnd notStarted(long error) {
+    return {error == ENOENT || error == ENOTDIR ? 127 : 126, 0};
+}
+
+// With SIGCHLD blocked, the reaper cannot take the program between the look and the wait. One
+// that is no child of ours any more was reaped by the system (SIGCHLD ignored when we started):
+// how it ended is not known.
+ProgramEnd waitForProgram() {
+    const sigset_t before = posix::maskSignal(SIG_BLOCK, SIGCHLD);
+    int status = programStatus;
+    if (!posix::programEnded && program > 0) {
+        while (waitpid(program, &status, 0) < 0 && errno == EINTR) continue;
+        program = 0;
+    }
+    sigprocmask(SIG_SETMASK, &before, nullptr);
+    return endFrom(status);
 }
 
 Process::~Process() = default;

@@ -61,14 +61,6 @@ void discardTyped() {
     if (isOurs()) tcflush(0, TCIFLUSH);
 }
 
-// Not when we cannot be stopped (an orphaned group, an ignored signal): the terminal's calls
-// then do nothing.
-void stopUntilForeground() {
-    for (sig_atomic_t before = continues; !isOurs(); before = continues) {
-        kill(0, SIGTTOU);  // a signal to ourselves is taken before kill returns
-        if (continues == before) return;
-    }
-}
 
 // Whether the input holds a key, letting SIGTSTP and SIGCONT through only during the wait; false
 // once a handler has run. When it cannot wait, the read that follows says why.
@@ -125,6 +117,15 @@ void releaseStops() {
     posix::maskSignal(SIG_UNBLOCK, SIGCONT);
 }
 }  // namespace
+
+// Not when we cannot be stopped (an orphaned group, an ignored signal): the terminal's calls
+// then do nothing.
+void stopUntilForeground() {
+    for (sig_atomic_t before = continues; !isOurs(); before = continues) {
+        kill(0, SIGTTOU);  // a signal to ourselves is taken before kill returns
+        if (continues == before) return;
+    }
+}
 
 void posix::watchContinues() {
     handleUnlessIgnored(SIGCONT, onContinue, SA_RESTART);

@@ -63,3 +63,6 @@ void sys::leaveInterruptsToOthers(bool leave) {
     interruptsLeft.store(leave, std::memory_order_release);
     installRoutine();
 }
+
+// A console program ended by Ctrl+C has its own exit code, which we pass on.
+void sys::endAsTheProgramDid(int) {}

@@ -10,6 +10,9 @@
 namespace {
 constexpr DWORD kOutputs[] = {STD_OUTPUT_HANDLE, STD_ERROR_HANDLE};
 
+// The program, once started, until it is waited for.
+HANDLE program = nullptr;
+
 // What process creation starts: the file (empty: the one the line's first word names) and the
 // line.
 struct Start {
@@ -122,14 +125,29 @@ bool sys::startProgram(const std::vector<std::string>& args, const Handle& outpu
     redirect({write, errorCopy}, original, outcome);
     PROCESS_INFORMATION child{};
     if (outcome.note(startProcess(start, child))) {
-        // Nothing waits for the program: closing our handles of it can only fail for handles
-        // that are not ones, and lets it go once it has ended.
+        // Only the process is waited for; closing the thread's handle can fail only for no handle.
         CloseHandle(child.hThread);
-        CloseHandle(child.hProcess);
+        program = child.hProcess;
     }
     restore(original, outcome);
     if (errorCopy) outcome.note(CloseHandle(errorCopy));
     return outcome.result();
+}
+
+sys::ProgramEnd sys::notStarted(long error) {
+    const bool missing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
+                         error == ERROR_INVALID_NAME || error == ERROR_BAD_PATHNAME;
+    return {missing ? 127 : 126, 0};
+}
+
+// Its exit code whole, as cmd's %ERRORLEVEL% has it. A wait or query that fails leaves 0.
+sys::ProgramEnd sys::waitForProgram() {
+    DWORD code = 0;
+    if (program && WaitForSingleObject(program, INFINITE) != WAIT_FAILED)
+        GetExitCodeProcess(program, &code);
+    if (program) CloseHandle(program);
+    program = nullptr;
+    return {static_cast<int>(code), 0};
 }
 
 // The value's first word (in quotes, or up to the first blank) is found as a program is, never
