@@ -22,12 +22,15 @@ bool askToViewLog() {
     messageLibrary.load(IDS_VIEW_PROMPT, prompt);
     say("\n\n\n");
     char key;
-    do {
+    for (bool shown = false;; shown = true) {
+        // Stopped at the prompt and continued, it is shown again; continued in the background
+        // (bg), we stop again first, quietly, until brought to the foreground (fg).
+        if (shown) sys::stopUntilForeground();
         say("%s\n", prompt);
         // Seen before we wait, and before anything the viewer writes, even when output is a pipe.
         if (!flushOutput()) return false;
-    } while (!readKey(key));  // stopped at the prompt and continued: it is shown again
-    return key == 'v' || key == 'V';
+        if (readKey(key)) return key == 'v' || key == 'V';
+    }
 }
 
 // Each step runs even when the one before failed: on redirected input the mode calls fail and

@@ -15,6 +15,10 @@ bool inputIsAnotherSessions();
 // window closes as soon as we end. Never on POSIX, where a terminal stays.
 bool consoleIsOursAlone();
 
+// Job control (POSIX): in the background of our terminal, stops until brought to the foreground.
+// It returns at once where it cannot stop us (an orphaned group), and on Windows.
+void stopUntilForeground();
+
 enum class KeyRead { Key, Failed, Stopped };
 
 // Standard input, read for one key without line input and without echo, then put back as it was.

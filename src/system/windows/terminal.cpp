@@ -44,6 +44,9 @@ bool sys::isTerminal(Handle::Native handle) {
     return GetConsoleMode(asHandle(handle), &mode);
 }
 
+// A console has no job control.
+void sys::stopUntilForeground() {}
+
 // A console is always the process's own: none of it is another session's.
 bool sys::inputIsAnotherSessions() {
     return false;
