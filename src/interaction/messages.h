@@ -10,7 +10,8 @@ constexpr unsigned IDS_VIEW_PROMPT = 9;
 constexpr unsigned IDS_VERSION_QUERY_FAILED = 10;
 constexpr unsigned IDS_PLATFORM_UNSUPPORTED = 11;
 constexpr unsigned IDS_PLATFORM_CAPTION = 12;
-constexpr unsigned kLastMessageId = IDS_PLATFORM_CAPTION;
+constexpr unsigned IDS_NO_LOG = 13;
+constexpr unsigned kLastMessageId = IDS_NO_LOG;
 
 // Every text is shown from a buffer this size, so at most 79 characters of it.
 constexpr int kMessageBufferChars = 80;

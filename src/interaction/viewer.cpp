@@ -4,6 +4,7 @@
 #include <string>
 
 #include "diagnostics/report_failure.h"
+#include "interaction/messages.h"
 #include "output/output.h"
 #include "system/ending.h"
 #include "system/platform.h"
@@ -24,7 +25,12 @@ std::string viewer() {
 // While the viewer runs, the interrupt and quit keys are its own: we go on waiting, so that the
 // log is deleted after it, as programs that wait for an editor do.
 void viewLog(const LogFile& log) {
-    if (!log.created()) return;  // none was made, as the reports have said
+    if (!log.created()) {  // none was made, as the reports have said
+        MessageBuffer text;
+        messageLibrary.load(IDS_NO_LOG, text);
+        say("%s\n", text);
+        return;
+    }
     // The viewer writes to our standard output too; what we wrote comes first.
     flushOutput();
     sys::leaveInterruptsToOthers(true);
