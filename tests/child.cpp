@@ -1,5 +1,5 @@
 // The program the end-to-end tests capture, and their viewer, on the C and C++ libraries and the
-// system's own calls alone. It does its actions in order, then exits 7, which must not become the
+// system's own calls alone. It does its actions in order, then exits 7, which becomes the
 // utility's. out, err, bytes, lines, file and fds write in one write.
 //   out:TEXT, err:TEXT  write TEXT to standard output / error (\n, \r, \0, \s: LF, CR, NUL, blank)
 //   bytes:N; file:PATH  write N bytes, every byte value among them; the file's bytes

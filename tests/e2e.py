@@ -1,6 +1,7 @@
 """End to end: the built utility run as a user runs it, natively or under wine (TARVIX_RUNNER),
 capturing the test child (child.cpp), with a directory of its own for the log (TEMP)."""
-import errno, fcntl, os, re, resource, select, shlex, shutil, signal, subprocess, termios, time, tty
+import errno, fcntl, os, re, resource, select, shlex, shutil, signal, subprocess, sys, termios, time
+import tty
 from collections import namedtuple
 from pathlib import Path
 
@@ -51,7 +52,17 @@ CLOSING = echoed(b"\n\n\n" + PROMPT + b"\n")
 REDIRECTED = not_a_console()  # on standard error, what redirected input makes of the prompt
 
 
+# In a session of its own, so that whatever ends the runner (a timeout) leaves it: once the runner
+# has gone, it ends every session that a case started and that is left.
+WATCH = """import subprocess, sys
+sessions = [line.strip() for line in sys.stdin]
+if sessions:
+    subprocess.run(["pkill", "-KILL", "-s", ",".join(sessions)])"""
+
+
 class Tarvix:
+    watcher = None
+
     def __init__(self, root):
         self.temp = (TARVIX.parent if WINDOWS else root) / "temp"  # wine takes the registry's
         self.root, self.seen, self.program, self.sessions = root, root / "seen", TARVIX, []
@@ -77,6 +88,8 @@ class Tarvix:
                if value is not None and (name in given or name not in HIDDEN)}
         self.sessions.append(subprocess.Popen(program or RUNNER + [str(self.program), *args],
                                               env=env, start_new_session=True, **options))
+        Tarvix.watcher.write(b"%d\n" % self.sessions[-1].pid)
+        Tarvix.watcher.flush()
         return self.sessions[-1]
 
     def settle(self):  # until nothing it started runs on (a zombie does not); the deadline holds
@@ -149,6 +162,16 @@ def locales(tmp_path_factory):  # made for the suite, used through LOCPATH: user
     return str(folder)
 
 
+@pytest.fixture(scope="session", autouse=True)
+def watcher():
+    process = subprocess.Popen([sys.executable, "-c", WATCH], stdin=subprocess.PIPE,
+                               stdout=subprocess.DEVNULL, start_new_session=True)
+    Tarvix.watcher = process.stdin
+    yield
+    process.stdin.close()
+    process.wait()
+
+
 @pytest.fixture
 def tarvix(tmp_path):
     yield (tarvix := Tarvix(tmp_path))
@@ -179,7 +202,7 @@ RUNS = {"merged in write order": Run(["out:1\\n", "err:2\\n", "out:3\\r\\n"], b"
 def test_output_is_echoed_and_logged_whole_the_viewer_shows_it_and_it_is_deleted(tarvix, run):
     env = {name: tag and viewer(tag) for name, tag in run.viewers.items()}
     code, _, err, echo, after = tarvix.run(child(*run.actions), run.key, env)
-    assert (code, echo) == (0, run.written), "the child's status is not the utility's; the echo"
+    assert (code, echo) == (7, run.written), "the child's status is the utility's; the echo"
     seen = {path.name: tarvix.saw(path.name)[1] for path in tarvix.seen.iterdir()}
     assert seen == ({run.shown: run.written} if run.shown else {}), "the viewers and what they saw"
     assert not tarvix.logs(), "the log deleted, after the viewer"
@@ -211,7 +234,7 @@ def test_failures_are_reported_and_the_run_goes_on_and_a_log_that_fails_is_repor
     path = {} if WINDOWS else {"PATH": str(tarvix.root)}  # wine itself is found on PATH
     code, out, err, *_ = tarvix.run(["no-such-program", "a"], b"v", {"RIVEZEVEVIVA": "no-such",
                                                                     **path})
-    assert code == 0 and re.fullmatch(NO_PROGRAM + REDIRECTED + NO_PROGRAM, err) and out == CLOSING
+    assert code == 127 and re.fullmatch(NO_PROGRAM + REDIRECTED + NO_PROGRAM, err) and out == CLOSING
     # A path with a blank runs whole, not one named for its first word (our copy: no library, mute).
     (mine := tarvix.root / "my programs").mkdir()
     shutil.copy(TARVIX, tarvix.root / ("my.exe" if WINDOWS else "my"))
@@ -231,7 +254,7 @@ def test_failures_are_reported_and_the_run_goes_on_and_a_log_that_fails_is_repor
     # Reports on standard error: the output holds the program's bytes alone, then the prompt.
     out, err = tarvix.run(child("bytes:1000"), b"v", {"TEMP": str(tarvix.root / "no"),
                                                        "RIVEZEVEVIVA": viewer("none")})[1:3]
-    assert out == pattern(1000) + CLOSING
+    assert out == pattern(1000) + CLOSING + texts("tarvmsg")[13] + b"\n", "v: there is no log"
     assert re.fullmatch(report("CreateFile", 2) + REDIRECTED, err)
     assert not any(tarvix.seen.iterdir()), "no log made, no viewer started"
     out, err = tarvix.run(child("bytes:1000"), preexec_fn=lambda: [signal.signal(
@@ -294,6 +317,8 @@ LANGUAGES = [pytest.param({"LC_ALL": locale} if isinstance(locale, str) else loc
     ("POSIX: LANGUAGE, whatever NLSPATH", {"LANG": "de_DE.UTF-8", "LANGUAGE": "pt_BR:fr",
                                            "NLSPATH": f"{TARVIX.parent}/locale/%l/LC_MESSAGES/%N"},
      "fr"), ("POSIX: C, whatever LANGUAGE", {"LC_ALL": "C", "LANGUAGE": "fr"}, "tarvmsg"),
+    ("POSIX: messages in C, whatever LANGUAGE", {"LANG": "C.UTF-8", "LC_MESSAGES": "C",
+                                                  "LANGUAGE": "fr"}, "tarvmsg"),
     ("POSIX: Latin-1 has no ja", {"LC_ALL": "de_DE.ISO-8859-1", "LANGUAGE": "ja:fr"}, "fr",
      "latin-1"), ("POSIX: C.UTF-8 takes LANGUAGE", {"LANGUAGE": "fr"}, "fr")]]
 
@@ -347,6 +372,35 @@ def test_found_by_its_name_without_proc_and_any_ending_it_can_catch_deletes_the_
         assert process.wait() == -ending and not tarvix.logs(), ending
 
 
+@posix_only
+def test_the_status_is_the_programs_and_an_interrupt_ends_the_wait_even_as_a_first_process(tarvix):
+    # As a shell reports it; "--" ends our options; a script without "#!" runs with /bin/sh.
+    (script := tarvix.root / "plain").write_text('echo "$#:$1"; exit 4\n')
+    script.chmod(0o755), (tarvix.root / "data").write_text("x")
+    for args, status, echo in [(["sh", "-c", "exit 3"], 3, b""), (["no-such"], 127, b""),
+                               (["sh", "-c", "kill $$"], 128 + signal.SIGTERM, b""),
+                               ([str(tarvix.root / "data")], 126, b""),
+                               (["--", str(script), "--"], 4, b"1:--\n"), (["--", "--help"], 127, b"")]:
+        assert tarvix.run(args)[::3] == (status, echo), args
+    # The program gone, what it left behind holds the pipe: an interrupt ends the wait for it.
+    code, screen, *_ = tarvix.in_terminal(["sh", "-c", "sleep 600 & echo started"],
+                                          [(b"started", b"\x03"), (PROMPT, b""), (KEYS, b"x")])
+    assert PROMPT in screen and code in (0, -signal.SIGINT)
+    # A namespace's first process, as a container's entry: its signals' default actions are kept
+    # from it by the kernel, yet an interrupt at the prompt and SIGTERM end it, quietly.
+    first = ["unshare", "-p", "-f", "--mount-proc", str(TARVIX)]
+    if subprocess.run(first[:3] + ["true"], capture_output=True).returncode:
+        pytest.skip("this user may not make a process namespace")
+    code = tarvix.in_terminal([], [(KEYS, b"\x03")], program=[*first, *child("out:x")])[0]
+    assert code == 128 + signal.SIGINT and not tarvix.logs()
+    process = tarvix.start([], stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                           stderr=subprocess.PIPE, program=[*first, *child("out:ready\\n",
+                                                                           "sleep:60000")])
+    assert process.stdout.readline() == b"ready\n"
+    os.kill(int(subprocess.check_output(["pgrep", "-P", str(process.pid)])), signal.SIGTERM)
+    assert (process.wait(), process.stderr.read(), tarvix.logs()) == (128 + signal.SIGTERM, b"", [])
+
+
 # wine's console is in the OEM code page, 850 for these locales; it writes to the terminal in the
 # locale's character set, which must exist for it, with the terminal's own sequences between.
 @windows_only
@@ -386,14 +440,14 @@ def test_texts_in_the_code_page_or_in_english_and_the_childs_bytes_as_they_came(
 
 # wine reports the version an AppDefaults key names: win95 and win98 are platform 1, win31 is 0.
 @windows_only
-@pytest.mark.parametrize("version, status", [("win95", 0), ("win98", 0), ("win31", 1)])
+@pytest.mark.parametrize("version, status", [("win95", 7), ("win98", 7), ("win31", 1)])
 def test_the_windows_95_and_nt_families_run_and_win32s_is_refused(tarvix, version, status):
     name = f"tarvix-{version}.exe"
     subprocess.run(RUNNER + ["reg", "add", rf"HKCU\Software\Wine\AppDefaults\{name}", "/v",
                              "Version", "/d", version, "/f"], check=True, capture_output=True)
     tarvix.copy(name, TARVIX.parent / LIBRARY)
     code, out, *_ = tarvix.run(child("out:started\\n"))
-    assert (code, out.startswith(b"started\n"), tarvix.logs()) == (status, not status, [])
+    assert (code, out.startswith(b"started\n"), tarvix.logs()) == (status, status == 7, [])
 
 
 @posix_only
@@ -428,10 +482,11 @@ def test_output_that_cannot_be_written_loses_nothing_from_the_log_but_a_gone_rea
         assert process.stdout.readline() == b"y\n"  # prompt, no key and no writer left
         process.stdout.close()
         process.stdin.close()  # the program goes on
-        assert process.wait() == 0 and not tarvix.logs() and not any(tarvix.seen.iterdir())
+        assert process.wait() == (7 if WINDOWS else 128 + signal.SIGPIPE), "the program's end"
+        assert not tarvix.logs() and not any(tarvix.seen.iterdir())
         tarvix.settle()  # no writer left
     else:
-        assert process.wait() == 0 and not tarvix.logs()
+        assert process.wait() == 7 and not tarvix.logs()
         _, ignored, written = tarvix.saw("log")[1].split(b"\n", 2)
         assert written == pattern(100000), "the log"
         assert not int(ignored.split()[1], 16) & 1 << signal.SIGPIPE - 1, "SIGPIPE ignored"
@@ -449,8 +504,8 @@ def test_in_a_terminal_echoes_show_at_once_a_whole_key_answers_and_interrupts_ke
         steps = [(b"name? ", b"bob\n"), (PROMPT, b""), (KEYS, key),  # all shown before a ^C
                  *[(b"descriptors", b"\x03")] * (key == b"v")]
         code, screen, restored, left = tarvix.in_terminal(child("ask:name?\\s"), steps, env)
-        assert (code, screen[:len(shown)], restored, left) == (-signal.SIGINT * (key == b"\x03"),
-            shown, True, b""), f"{key}: the status, the echo at once, every setting back, none left"
+        assert (code, screen[:len(shown)], restored, left) == (-signal.SIGINT if key == b"\x03"
+            else 7, shown, True, b""), f"{key}: the status, the echo, every setting back, none left"
     assert not tarvix.logs(), "an interrupt at the prompt deletes the log too"
     # Made non-blocking (as node does) and held back (Ctrl+S, then Ctrl+Q): every line shows.
     screen = tarvix.in_terminal(child("nonblock", "lines:30000"),
@@ -463,6 +518,7 @@ def test_in_a_terminal_echoes_show_at_once_a_whole_key_answers_and_interrupts_ke
                        {**env, "TAG": "enter"}, ahead=b"\r")
     assert tarvix.saw("enter")[1] == b"busy"
     # Signals ignored at its start stay ignored, by the program too; it still awaits the viewer.
+    # With SIGCHLD ignored, the system reaps the program: its status is not known, 0.
     code, screen, *_ = tarvix.in_terminal(
         child("signals"), [(PROMPT, b""), (KEYS, b"\x03"), (KEYS, b"v"), (b"descriptors", b"\n")],
         {**env, "TAG": "ignoring"}, preexec=lambda: [
@@ -476,14 +532,23 @@ def test_in_a_terminal_echoes_show_at_once_a_whole_key_answers_and_interrupts_ke
 
 # wine's console too: a pending read of a program that an interrupt ended keeps the next key there.
 def test_an_interrupt_while_the_program_runs_is_its_own_and_no_prompt_goes_unseen(tarvix):
-    code, screen, *_ = tarvix.in_terminal(child("onint:saved\\n", "out:ready\\n", "sleep:60000"),
-                                          [(b"ready", b"\x03"), (PROMPT, b""), (KEYS, b"x")])
-    assert code == 0 and b"saved" in screen.partition(PROMPT)[0], "its last words, then the prompt"
+    # The program ended by the interrupt or quit key: the prompt, then we end the same way, so that
+    # a shell's loop stops (wine: the program's exit code).
+    for key, ended in (b"\x03", signal.SIGINT), (b"\x1c", signal.SIGQUIT):
+        code, screen, *_ = tarvix.in_terminal(
+            child("onint:saved\\n", "out:ready\\n", "sleep:60000"), [(b"ready", key), (PROMPT, b""),
+            (KEYS, b"x")], preexec=lambda: resource.setrlimit(resource.RLIMIT_CORE, (0, 0)))
+        assert WINDOWS or code == -ended, key
+        assert PROMPT in screen and (b"saved" in screen.partition(PROMPT)[0] or key == b"\x1c"), \
+            "its last words, then the prompt"
+        if WINDOWS:
+            break
     # The keyboard here but the output elsewhere, or another session's terminal: no prompt, no key.
     for before in ["sh", "-c", '"$@" | cat', "sh"], *[["setsid", "-w"]] * (not WINDOWS):
         code, screen, restored, left = tarvix.in_terminal([], [], program=[
             *before, *RUNNER, str(TARVIX), *child("out:x")], ahead=b"k")
-        assert (code, PROMPT in screen, WINDOWS or restored, left) == (0, 0, 1, b"k"), before
+        assert (code, PROMPT in screen, WINDOWS or restored, left) == (
+            7 * (before[0] == "setsid"), 0, 1, b"k"), before  # cat's status, or the program's
     assert not tarvix.logs()
 
 
@@ -498,17 +563,20 @@ def test_stopped_or_in_the_background_asks_again_once_continued_and_ends_on_a_si
     # before its prompt: each command waits for one, which comes once the job has stopped.
     steps = [(b"$ ", f"{TARVIX} {CHILD} 'ask:ready\\s'\n".encode()), (b"ready ", b"\x1a"),
              (b"\n$ ", b"fg\n"), (b"ask:ready", b"go\n"), *answer, (b"$ ", b"stty -g\n"),
-             (b"$ ", run + b"\n"), (KEYS, b"\x1a"), (b"\n$ ", b"stty -g; fg\n"), *answer,
+             (b"$ ", run + b"\n"), (KEYS, b"\x1a"), (b"\n$ ", b"stty -g; bg; " + stopped + b"fg\n"),
+             *answer,
              (b"$ ", run + b" &\n"), (PROMPT, stopped + b"bg; " + stopped + b"fg\n"), *answer,
              (b"$ ", b"echo status:$?\n"), (b"$ ", run + b"\n"), (KEYS, b"\x1a"),
              # The settings differ from those it was given: ending changes nothing of them.
-             (b"\n$ ", b"stty -echo; kill %1; kill -CONT %1; "
-                          b"until ! jobs %1; do sleep 0.01; done >/dev/null 2>&1; echo end''ed\n"),
+             (b"\n$ ", b"stty -echo; stty -g; kill %1; kill -CONT %1; until ! jobs %1; "
+                          b"do sleep 0.01; done >/dev/null 2>&1; stty -g; echo end''ed\n"),
              (b"ended", b"stty echo; exit\n")]
     code, screen, _, left = tarvix.in_terminal(
         [], steps, {"PS1": "$ ", "JOBS": str(tarvix.root / "jobs")}, program=shell)
     assert screen.partition(b"got go")[2].partition(b"$ ")[0].count(PROMPT) == 1
-    settings = re.findall(rb"[0-9a-f]+(?::[0-9a-f]+){20,}", screen)  # stty -g's, twice
-    assert len(settings) == 2 and settings[0] == settings[1], "the terminal while stopped"
-    assert b"status:0" in screen and left == b"" and not tarvix.logs(), "SIGTERM deletes the log"
+    settings = re.findall(rb"[0-9a-f]+(?::[0-9a-f]+){20,}", screen)  # stty -g's, in pairs
+    assert len(settings) == 4 and settings[0] == settings[1], "the terminal while stopped"
+    assert settings[2] == settings[3], "killed while stopped: the shell's settings stay"
+    assert screen.count(PROMPT) == 6, "shown again once in the foreground, never in the background"
+    assert b"status:7" in screen and left == b"" and not tarvix.logs(), "SIGTERM deletes the log"
     assert b"occured" not in screen, "a continue in the background stops it again, quietly"
