@@ -6,6 +6,8 @@
 //   lines:N             write N lines, each its number in six digits ("000001\n"...)
 //   forever:TEXT        write TEXT again and again, until a write fails
 //   later:TEXT          leave a process behind that writes "got " and TEXT once we have exited
+//   linger:MS           leave a process behind that holds our output MS milliseconds, deaf to the
+//                       interrupt key (in a process group of its own on Windows)
 //   sleep:MS; args      wait MS milliseconds; write each later argument on a line of its own
 //   ask:TEXT            write TEXT, read a line from standard input and write "got LINE"
 //   nonblock            (POSIX) make standard input non-blocking, as node does to a shared terminal
@@ -76,6 +78,14 @@ void leaveBehind(const std::string& self, const std::string& text) {
                    nullptr, nullptr, &startup, &process);
 }
 
+void lingerBehind(const std::string& self, const std::string& milliseconds) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    CreateProcessA(nullptr, ("\"" + self + "\" sleep:" + milliseconds).data(), nullptr, nullptr,
+                   TRUE, CREATE_NEW_PROCESS_GROUP, nullptr, nullptr, &startup, &process);
+}
+
 BOOL WINAPI sayLastWords(DWORD) {
     put(lastWords);
     return FALSE;  // so that the interrupt ends us as it would have
@@ -107,6 +117,15 @@ void leaveBehind(const std::string& self, const std::string& text) {
         _exit(127);
     }
     close(ends[0]);
+}
+
+void lingerBehind(const std::string& self, const std::string& milliseconds) {
+    if (fork() == 0) {
+        signal(SIGINT, SIG_IGN);
+        signal(SIGQUIT, SIG_IGN);
+        execlp(self.c_str(), self.c_str(), ("sleep:" + milliseconds).c_str(), nullptr);
+        _exit(127);
+    }
 }
 
 void sayLastWords(int number) {
@@ -207,6 +226,7 @@ int main(int argc, char** argv) {
         if (name == "file") put(fileOf(value));
         while (name == "forever" && put(unescape(value))) continue;
         if (name == "later") leaveBehind(argv[0], value);
+        if (name == "linger") lingerBehind(argv[0], value);
         if (name == "sleep")
             std::this_thread::sleep_for(std::chrono::milliseconds(std::stoi(value)));
         if (name == "ask") put("got " + answer(unescape(value)));

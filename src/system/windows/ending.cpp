@@ -13,13 +13,17 @@ constexpr int kMostCleanups = 4;
 std::atomic<sys::Cleanup> cleanups[kMostCleanups];
 std::atomic<int> cleanupCount{0};
 std::atomic<bool> interruptsLeft{false};
+std::atomic<bool> interrupted{false};
 bool routineInstalled = false;
 
 // Called on a thread of its own. FALSE leaves the event to Windows' default handler, which ends
 // the process as the event would have.
 BOOL WINAPI onConsoleEvent(DWORD event) {
     const bool interrupt = event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT;
-    if (interrupt && interruptsLeft.load(std::memory_order_acquire)) return TRUE;
+    if (interrupt && interruptsLeft.load(std::memory_order_acquire)) {
+        interrupted.store(true, std::memory_order_release);
+        return TRUE;
+    }
     for (int at = cleanupCount.load(std::memory_order_acquire) - 1; at >= 0; --at) {
         const sys::Cleanup cleanup = cleanups[at].load(std::memory_order_acquire);
         if (cleanup) cleanup();
@@ -60,8 +64,13 @@ void sys::noLongerOnEnding(Cleanup cleanup) {
 // Nothing can be told of a routine that cannot be installed: the interrupts then end the utility,
 // as the default handler ends any program on them.
 void sys::leaveInterruptsToOthers(bool leave) {
+    interrupted.store(false, std::memory_order_release);
     interruptsLeft.store(leave, std::memory_order_release);
     installRoutine();
+}
+
+bool sys::interruptedMeanwhile() {
+    return interrupted.load(std::memory_order_acquire);
 }
 
 // A console program ended by Ctrl+C has its own exit code, which we pass on.

@@ -36,6 +36,13 @@ sys::PipeRead sys::readPipe(const Handle& pipe, char* buffer, std::size_t size, 
     count = 0;
     if (!beforeWaiting()) return PipeRead::Bytes;
     Sleep(kGatherMilliseconds);
+    // Once the program has ended, what it left behind may hold the pipe: the pipe is looked into
+    // rather than waited on, so that an interrupt can end the wait. A peek that fails leaves it
+    // to the read to say why (the pipe's end).
+    for (DWORD waiting = 0; programHasEnded(); Sleep(kGatherMilliseconds)) {
+        if (!PeekNamedPipe(handle, nullptr, 0, nullptr, &waiting, nullptr) || waiting > 0) break;
+        if (interruptedMeanwhile()) return PipeRead::End;
+    }
     DWORD read = 0;
     const auto most = static_cast<DWORD>(std::min<std::size_t>(size, MAXDWORD));
     if (!ReadFile(handle, buffer, most, &read, nullptr)) {

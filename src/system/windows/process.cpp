@@ -140,6 +140,10 @@ sys::ProgramEnd sys::notStarted(long error) {
     return {missing ? 127 : 126, 0};
 }
 
+bool sys::programHasEnded() {
+    return program && WaitForSingleObject(program, 0) == WAIT_OBJECT_0;
+}
+
 // Its exit code whole, as cmd's %ERRORLEVEL% has it. A wait or query that fails leaves 0.
 sys::ProgramEnd sys::waitForProgram() {
     DWORD code = 0;

@@ -32,6 +32,11 @@ std::string narrowed(const std::wstring& wide, UINT codePage);
 // question mark, or a letter without its accent.
 bool holds(UINT codePage, const std::vector<std::wstring>& texts);
 
+// Whether the program started has ended (process.cpp), and whether an interrupt has come while
+// the keys were left to others (ending.cpp).
+bool programHasEnded();
+bool interruptedMeanwhile();
+
 // The outcome of calls that each run even when one before failed: the first failure counts, and
 // its last error is the one the caller sees.
 class FirstFailure {
