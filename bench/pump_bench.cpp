@@ -60,12 +60,14 @@ struct Result {
     long peakKiB = 0;
 };
 
-// Runs argv with standard input and output from these files, timing it and taking its peak size.
+// Runs argv with standard input from this file and output and error to /dev/null, timing it and
+// taking its peak size.
 Result run(const std::vector<std::string>& args, const std::string& input = "/dev/null") {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, input.c_str(), O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);  // the key's reports
     std::vector<char*> argv;
     for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
