@@ -1,7 +1,5 @@
 #include "system/errors.h"
 
-#include <algorithm>
-
 #include "system/windows/win32.h"
 
 long sys::lastError() {

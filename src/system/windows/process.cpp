@@ -1,6 +1,5 @@
 #include "system/process.h"
 
-#include <algorithm>
 #include <cstdlib>
 
 #include "system/windows/command_line.h"

@@ -4,6 +4,9 @@
 #include <vector>
 
 namespace {
+// What cmd tries when PATHEXT is not set.
+constexpr char kDefaultExtensions[] = ".COM;.EXE;.BAT;.CMD";
+
 // A list as PATH and PATHEXT hold one: separated by ';', a folder possibly in quotes, empty
 // entries skipped.
 std::vector<std::string> entries(const std::string& list) {
