@@ -560,9 +560,11 @@ def test_stopped_or_in_the_background_asks_again_once_continued_and_ends_on_a_si
     run, answer = f"{TARVIX} {CHILD} out:x".encode(), [(PROMPT, b""), (KEYS, b"x")]
     stopped = b'until jobs >"$JOBS"; grep -q Stopped "$JOBS"; do sleep 0.01; done; '
     # Stopped while the program runs and continued, it asks once. A shell flushes what was typed
-    # before its prompt: each command waits for one, which comes once the job has stopped.
-    steps = [(b"$ ", f"{TARVIX} {CHILD} 'ask:ready\\s'\n".encode()), (b"ready ", b"\x1a"),
-             (b"\n$ ", b"fg\n"), (b"ask:ready", b"go\n"), *answer, (b"$ ", b"stty -g\n"),
+    # before its prompt: each command waits for one, which comes once the job has stopped. The
+    # program is not reading when stopped: a read cut short late takes the shell's next line.
+    steps = [(b"$ ", f"{TARVIX} {CHILD} 'out:ready\\s' sleep:1500 ask:\n".encode()),
+             (b"ready ", b"\x1a"), (b"\n$ ", b"fg\n"), (b"sleep:1500", b"go\n"), *answer,
+             (b"$ ", b"stty -g\n"),
              (b"$ ", run + b"\n"), (KEYS, b"\x1a"), (b"\n$ ", b"stty -g; bg; " + stopped + b"fg\n"),
              *answer,
              (b"$ ", run + b" &\n"), (PROMPT, stopped + b"bg; " + stopped + b"fg\n"), *answer,
