@@ -34,7 +34,7 @@ namespace {
 constexpr unsigned long long kMiB = 1ULL << 20;
 constexpr std::size_t kTextBytes = 40 * 1000 * 1000;
 constexpr std::size_t kWineTextBytes = 670 * 1000;
-constexpr int kRuns = 5;
+constexpr int kRuns = 11;
 constexpr int kStartRuns = 400;
 constexpr int kStampLines = 1000;
 constexpr char kPrompt[] = "Press v to view";
@@ -285,14 +285,16 @@ int main(int argc, char** argv) {
         std::string windowsPath = "Z:" + kWineText;
         std::replace(windowsPath.begin(), windowsPath.end(), '/', '\\');
         const std::string wine = argv[3], exe = argv[2];
+        // type > NUL: cmd's own cost once its output is not the console, as under any capture.
         const std::vector<double> console =
             medians({[&] { return onTerminal({wine, "cmd", "/c", "type", windowsPath}); },
+                     [&] { return onTerminal({wine, "cmd", "/c", "type", windowsPath, ">NUL"}); },
                      [&] { return onTerminal({wine, exe, "cmd", "/c", "type", windowsPath}); }},
                     kRuns);
-        printTable("under wine's console, 670 KB of text", {"type", "tarvix.exe type"}, console,
-                   "type", console[0]);
+        printTable("under wine's console, 670 KB of text",
+                   {"type", "type > NUL", "tarvix.exe type"}, console, "type", console[0]);
         std::printf("  %-50s %6.2fx  target <= 1.2x   %s\n", "tarvix.exe, against type",
-                    console[1] / console[0], verdict(console[1] / console[0] <= 1.2));
+                    console[2] / console[0], verdict(console[2] / console[0] <= 1.2));
     }
 
     // env only starts another program: the floor for one that starts a program.
