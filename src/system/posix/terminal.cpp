@@ -61,7 +61,6 @@ void discardTyped() {
     if (isOurs()) tcflush(0, TCIFLUSH);
 }
 
-
 // Whether the input holds a key, letting SIGTSTP and SIGCONT through only during the wait; false
 // once a handler has run. When it cannot wait, the read that follows says why.
 bool awaitInput(int milliseconds) {
