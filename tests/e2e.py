@@ -421,9 +421,12 @@ def test_texts_in_the_code_page_or_in_english_and_the_childs_bytes_as_they_came(
         assert english[1] in text(tarvix.in_terminal([], [(english[8], b"x")], env)[1]), env
         screen = text(tarvix.in_terminal(["no-such"], [(english[9], b"x")], env)[1])
         assert re.search(rb"Error:\(2\)[ -~]+\n", screen) and b"?" not in screen, screen
-    # Shift-JIS, a kanji of it across the end of the first 64-byte read, shown whole on 932.
-    (tarvix.root / "sjis").write_bytes(("x" * 63 + "完了しました\n").encode("cp932"))
-    screen = tarvix.in_terminal(child("file:" + native(tarvix.root / "sjis")), [(PROMPT, b"x")],
+    # Shift-JIS, a kanji of it split between two writes, and so two reads, shown whole on 932.
+    kanji = ("x" * 63 + "完了しました\n").encode("cp932")
+    (tarvix.root / "lead").write_bytes(kanji[:64])
+    (tarvix.root / "rest").write_bytes(kanji[64:])
+    parts = [f"file:{native(tarvix.root / part)}" for part in ("lead", "rest")]
+    screen = tarvix.in_terminal(child(parts[0], "sleep:300", parts[1]), [(PROMPT, b"x")],
                                 utf8(LANG="ja_JP", LC_MESSAGES="de_DE"))[1]
     assert "x完了しました".encode() in text(screen)
     # Redirected, without the manifest the code page is the locale's: no language it cannot hold.

@@ -56,12 +56,19 @@ void setUpOutput() {
     output.collected.reserve(kOutputBufferBytes);
 }
 
+// Only the start of a character that a console must wait for is copied aside; the rest goes from
+// the read itself.
 bool writeOutput(const char* bytes, std::size_t count) {
     if (!output.terminal) return collect(bytes, count);
-    output.held.append(bytes, count);
-    const std::size_t whole = sys::wholeCharacters(output.held);
-    collect(output.held.data(), whole);
-    output.held.erase(0, whole);
+    std::string joined;
+    if (!output.held.empty()) {
+        joined.assign(output.held).append(bytes, count);
+        bytes = joined.data();
+        count = joined.size();
+    }
+    const std::size_t whole = sys::wholeCharacters(bytes, count);
+    collect(bytes, whole);
+    output.held.assign(bytes + whole, count - whole);
     return true;
 }
 

@@ -30,6 +30,6 @@ int loadText(const Catalog* catalog, unsigned id, char* buffer, int size);
 std::string forOutput(const std::string& text);
 // How much of the program's bytes a console can be given now: all but the start of a character
 // that the next bytes complete (Windows; a terminal puts characters together itself).
-std::size_t wholeCharacters(const std::string& bytes);
+std::size_t wholeCharacters(const char* bytes, std::size_t count);
 
 }  // namespace sys

@@ -225,8 +225,8 @@ std::string forOutput(const std::string& text) {
 }
 
 // A terminal puts a character's bytes together itself.
-std::size_t wholeCharacters(const std::string& bytes) {
-    return bytes.size();
+std::size_t wholeCharacters(const char*, std::size_t count) {
+    return count;
 }
 
 }  // namespace sys

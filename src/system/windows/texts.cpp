@@ -3,6 +3,8 @@
 // the others Windows shows them in.
 #include "system/texts.h"
 
+#include <algorithm>
+
 #include "system/windows/win32.h"
 
 namespace {
@@ -79,14 +81,14 @@ std::string withLineEnds(const std::string& text) {
 
 // Of UTF-8 bytes, all but a sequence that the next bytes complete: its lead byte is among the last
 // three, and fewer bytes follow it than it announces.
-std::size_t wholeInUtf8(const std::string& bytes) {
-    for (std::size_t back = 1; back <= 3 && back <= bytes.size(); ++back) {
-        const auto byte = static_cast<unsigned char>(bytes[bytes.size() - back]);
+std::size_t wholeInUtf8(const char* bytes, std::size_t count) {
+    for (std::size_t back = 1; back <= 3 && back <= count; ++back) {
+        const auto byte = static_cast<unsigned char>(bytes[count - back]);
         if ((byte & 0xC0) == 0x80) continue;
         const std::size_t length = byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : byte >= 0xC0 ? 2 : 1;
-        return length > back ? bytes.size() - back : bytes.size();
+        return length > back ? count - back : count;
     }
-    return bytes.size();
+    return count;
 }
 }  // namespace
 
@@ -175,14 +177,16 @@ std::string sys::forOutput(const std::string& text) {
     return shown.empty() ? ended : shown;
 }
 
-// A lead byte of a double-byte code page may stand for a trail byte too: the bytes are read from
-// the start, which is always a character's, as what was held back began one.
-std::size_t sys::wholeCharacters(const std::string& bytes) {
+// ASCII is whole in every code page, and needs no question to the console, which is a call to its
+// host each time. A lead byte of a double-byte code page may stand for a trail byte too: the bytes
+// are read from the start, which is always a character's, as what was held back began one.
+std::size_t sys::wholeCharacters(const char* bytes, std::size_t count) {
+    if (std::all_of(bytes, bytes + count, [](char c) { return (c & 0x80) == 0; })) return count;
     const UINT console = GetConsoleOutputCP();
-    if (console == CP_UTF8) return wholeInUtf8(bytes);
+    if (console == CP_UTF8) return wholeInUtf8(bytes, count);
     std::size_t whole = 0;
-    for (std::size_t at = 0; at < bytes.size(); whole = ++at) {
-        if (IsDBCSLeadByteEx(console, static_cast<BYTE>(bytes[at])) && ++at == bytes.size()) break;
+    for (std::size_t at = 0; at < count; whole = ++at) {
+        if (IsDBCSLeadByteEx(console, static_cast<BYTE>(bytes[at])) && ++at == count) break;
     }
     return whole;
 }
