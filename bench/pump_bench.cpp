@@ -34,7 +34,7 @@ namespace {
 constexpr unsigned long long kMiB = 1ULL << 20;
 constexpr std::size_t kTextBytes = 40 * 1000 * 1000;
 constexpr std::size_t kWineTextBytes = 670 * 1000;
-constexpr int kRuns = 11;
+constexpr int kRuns = 21;
 constexpr int kStartRuns = 400;
 constexpr int kStampLines = 1000;
 constexpr char kPrompt[] = "Press v to view";
@@ -148,24 +148,39 @@ void writeText(const std::string& path, std::size_t bytes) {
     }
 }
 
-// Each measure taken `runs` times in turn, so that drift hits all alike; their medians.
-std::vector<double> medians(const std::vector<std::function<double()>>& measures, int runs) {
-    std::vector<std::vector<double>> times(measures.size());
+// The seconds of each measure, run by run.
+using Times = std::vector<std::vector<double>>;
+
+// Each measure taken `runs` times in turn, so that drift hits all alike.
+Times timedInTurn(const std::vector<std::function<double()>>& measures, int runs) {
+    Times times(measures.size());
     for (int i = 0; i < runs; ++i) {
         for (std::size_t at = 0; at < measures.size(); ++at) times[at].push_back(measures[at]());
     }
+    return times;
+}
+
+std::vector<double> medians(const Times& times) {
     std::vector<double> result;
     for (const std::vector<double>& each : times) result.push_back(median(each));
     return result;
 }
 
-// A table of medians, each against the reference's.
+// A table of medians, each against the reference row's; beside it, how far a single run can be
+// trusted on this machine: the middle half of the runs' own ratios, each run against the
+// reference's run of the same turn.
 void printTable(const std::string& title, const std::vector<std::string>& names,
-                const std::vector<double>& seconds, const std::string& against, double reference) {
-    std::printf("\n%-40s %9s   %s\n", title.c_str(), "median s", ("against " + against).c_str());
+                const Times& times, const std::string& against, std::size_t reference) {
+    const std::vector<double> seconds = medians(times);
+    std::printf("\n%-40s %9s   %-18s %s\n", title.c_str(), "median s",
+                ("against " + against).c_str(), "middle half of runs");
     for (std::size_t at = 0; at < names.size(); ++at) {
-        std::printf("%-40s %9.3f   %6.2fx\n", names[at].c_str(), seconds[at],
-                    seconds[at] / reference);
+        std::vector<double> ratios;
+        for (std::size_t run = 0; run < times[at].size(); ++run)
+            ratios.push_back(times[at][run] / times[reference][run]);
+        std::printf("%-40s %9.3f   %6.2fx             %.2fx to %.2fx\n", names[at].c_str(),
+                    seconds[at], seconds[at] / seconds[reference], percentile(ratios, 0.25),
+                    percentile(ratios, 0.75));
     }
 }
 
@@ -267,8 +282,9 @@ int main(int argc, char** argv) {
         names.push_back(utility.name + " cat");
         measures.push_back([&] { return onTerminal({utility.path, "cat", kText}); });
     }
-    const std::vector<double> terminal = medians(measures, kRuns);
-    printTable("on a pseudo-terminal, 40 MB of text", names, terminal, "cat alone", terminal[0]);
+    const Times terminalTimes = timedInTurn(measures, kRuns);
+    const std::vector<double> terminal = medians(terminalTimes);
+    printTable("on a pseudo-terminal, 40 MB of text", names, terminalTimes, "cat alone", 0);
 
     names = {"cat | cat", "cat | tee LOG | cat"};
     measures = {[] { return shell("cat " + kText + " | cat"); },
@@ -277,8 +293,9 @@ int main(int argc, char** argv) {
         names.push_back(utility.name + " cat | cat");
         measures.push_back([&] { return shell(utility.path + " cat " + kText + " <" + kKey + " | cat"); });
     }
-    const std::vector<double> piped = medians(measures, kRuns);
-    printTable("through a pipe, 40 MB of text", names, piped, "tee", piped[1]);
+    const Times pipedTimes = timedInTurn(measures, kRuns);
+    const std::vector<double> piped = medians(pipedTimes);
+    printTable("through a pipe, 40 MB of text", names, pipedTimes, "tee", 1);
 
     if (argc == 4) {  // wine names the file from its root, drive Z:
         writeText(kWineText, kWineTextBytes);
@@ -286,13 +303,14 @@ int main(int argc, char** argv) {
         std::replace(windowsPath.begin(), windowsPath.end(), '/', '\\');
         const std::string wine = argv[3], exe = argv[2];
         // type > NUL: cmd's own cost once its output is not the console, as under any capture.
-        const std::vector<double> console =
-            medians({[&] { return onTerminal({wine, "cmd", "/c", "type", windowsPath}); },
-                     [&] { return onTerminal({wine, "cmd", "/c", "type", windowsPath, ">NUL"}); },
-                     [&] { return onTerminal({wine, exe, "cmd", "/c", "type", windowsPath}); }},
-                    kRuns);
+        const Times consoleTimes = timedInTurn(
+            {[&] { return onTerminal({wine, "cmd", "/c", "type", windowsPath}); },
+             [&] { return onTerminal({wine, "cmd", "/c", "type", windowsPath, ">NUL"}); },
+             [&] { return onTerminal({wine, exe, "cmd", "/c", "type", windowsPath}); }},
+            kRuns);
+        const std::vector<double> console = medians(consoleTimes);
         printTable("under wine's console, 670 KB of text",
-                   {"type", "type > NUL", "tarvix.exe type"}, console, "type", console[0]);
+                   {"type", "type > NUL", "tarvix.exe type"}, consoleTimes, "type", 0);
         std::printf("  %-50s %6.2fx  target <= 1.2x   %s\n", "tarvix.exe, against type",
                     console[2] / console[0], verdict(console[2] / console[0] <= 1.2));
     }
@@ -301,7 +319,7 @@ int main(int argc, char** argv) {
     std::vector<std::function<double()>> starts = {[] { return run({"env", "true"}, kKey).seconds; }};
     for (const Utility& utility : utilities)
         starts.push_back([&] { return run({utility.path, "true"}, kKey).seconds; });
-    const std::vector<double> started = medians(starts, kStartRuns);
+    const std::vector<double> started = medians(timedInTurn(starts, kStartRuns));
     std::printf("\nstart-up: env true %.2f ms", started[0] * 1000);
     for (std::size_t at = 0; at < utilities.size(); ++at)
         std::printf(", %s true %.2f ms", utilities[at].name.c_str(), started[at + 1] * 1000);
