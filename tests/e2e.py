@@ -410,7 +410,9 @@ def test_texts_in_the_code_page_or_in_english_and_the_childs_bytes_as_they_came(
     assert left == b"", "the key that closes it read"
     # The system's text as a redirected report has it, in the program's code page (UTF-8).
     brazilian = utf8(LC_ALL="pt_BR")
-    system = re.search(rb"Error:\(2\)([^\r]*)", tarvix.run(["no-such"], env=brazilian)[2])[1]
+    report = tarvix.run(["no-such"], env=brazilian)[2]
+    assert b"Error:(2)" in report, report
+    system = re.search(rb"Error:\(2\)([^\r]*)", report)[1]
     screen = text(tarvix.in_terminal(child("out:café\\n"), [(PROMPT, b"v")],
                                      {**brazilian, "RIVEZEVEVIVA": "no-such"})[1])
     assert b"Error:(2)" + system + b"\n" in screen, "the system's text, converted"
