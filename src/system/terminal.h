@@ -45,7 +45,8 @@ public:
     bool restoreMode();
 
 private:
-    Handle::Native input_;
+    // Windows's input handle; POSIX reads descriptor 0 by name, as its ending handler must.
+    [[maybe_unused]] Handle::Native input_;
     bool terminal_ = false;
     bool changed_ = false;
     long continuesSeen_ = 0;
