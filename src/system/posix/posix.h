@@ -3,6 +3,8 @@
 
 #include <signal.h>
 
+#include <string>
+
 namespace sys::posix {
 
 // Handles the signal, restarting what it interrupts unless flags say otherwise, unless it is
@@ -21,6 +23,10 @@ extern bool sigpipeIgnoredAtStart;
 // has come while they were left to others (ending.cpp).
 extern volatile sig_atomic_t programEnded;
 extern volatile sig_atomic_t interrupted;
+
+// The file execvp would run for the name: itself when it holds a '/', else the first executable
+// file of that name in PATH's folders (an empty one is the current folder). Empty if none.
+std::string programFile(const std::string& name);  // process.cpp
 
 void watchEndings();    // ending.cpp
 void watchContinues();  // terminal.cpp

@@ -84,9 +84,9 @@ bool spawn(const std::vector<std::string>& args, const Handle* output, pid_t& pi
     return error == 0;
 }
 
-// The file execvp would run for the name: itself when it holds a '/', else the first executable
-// file of that name in PATH's folders (an empty one is the current folder). Empty if none.
-std::string found(const std::string& name) {
+}  // namespace
+
+std::string posix::programFile(const std::string& name) {
     if (name.find('/') != std::string::npos) return name;
     const char* variable = std::getenv("PATH");
     const std::string path = variable ? variable : "/bin:/usr/bin";
@@ -102,12 +102,13 @@ std::string found(const std::string& name) {
     return {};
 }
 
+namespace {
 // A file that the system cannot run (a script without "#!") is run by /bin/sh, as execvp, env and
 // the shells run one.
 bool spawnProgram(const std::vector<std::string>& args, const Handle& output, pid_t& pid) {
     if (spawn(args, &output, pid)) return true;
     if (errno != ENOEXEC) return false;
-    const std::string file = found(args[0]);
+    const std::string file = posix::programFile(args[0]);
     if (file.empty()) {
         errno = ENOEXEC;
         return false;

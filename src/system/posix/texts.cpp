@@ -6,7 +6,6 @@
 #include <fcntl.h>
 #include <iconv.h>
 #include <langinfo.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -65,18 +64,10 @@ std::vector<std::string> namesIn(const std::string& list) {
 }
 
 // The folder of the file we were started from, as git finds its runtime prefix: argv[0] when it
-// is a path, else the first program of that name on PATH; links resolved, since the catalogs are
-// beside the file itself. No /proc is needed, which a chroot or a container may lack.
+// is a path, else the program of that name that a shell ran from PATH; links resolved, since the
+// catalogs are beside the file itself. No /proc is needed, which a chroot or a container may lack.
 std::string ownFolder(const std::string& program) {
-    std::string path = program.find('/') == std::string::npos ? "" : program;
-    const char* folders = std::getenv("PATH");
-    struct stat status;
-    for (const std::string& folder : namesIn(folders && path.empty() ? folders : "")) {
-        const std::string found = folder + "/" + program;
-        if (path.empty() && stat(found.c_str(), &status) == 0 && S_ISREG(status.st_mode) &&
-            access(found.c_str(), X_OK) == 0)
-            path = found;
-    }
+    const std::string path = posix::programFile(program);
     char resolved[PATH_MAX];
     if (path.empty() || !realpath(path.c_str(), resolved)) return "";
     const std::string self = resolved;
