@@ -508,10 +508,11 @@ def test_in_a_terminal_echoes_show_at_once_a_whole_key_answers_and_interrupts_ke
         assert (code, screen[:len(shown)], restored, left) == (-signal.SIGINT if key == b"\x03"
             else 7, shown, True, b""), f"{key}: the status, the echo, every setting back, none left"
     assert not tarvix.logs(), "an interrupt at the prompt deletes the log too"
-    # Made non-blocking (as node does) and held back (Ctrl+S, then Ctrl+Q): every line shows.
+    # Made non-blocking (as node does) and held back (Ctrl+S, then Ctrl+Q): every line shows. Not
+    # every line end: Linux's terminal drops the CR LF it makes of a line feed that Ctrl+S stops.
     screen = tarvix.in_terminal(child("nonblock", "lines:30000"),
                                 [(b"000001", (b"\x13", b"\x11")), (KEYS, b"x")])[1]
-    assert re.findall(rb"(\d{6})\r\n", screen) == [b"%06d" % n for n in range(1, 30001)]
+    assert re.findall(rb"\d{6}", screen) == [b"%06d" % n for n in range(1, 30001)]
     said, log = tarvix.saw("key")  # with the terminal as its standard handles, and nothing else
     assert log == b"name? got bob\n" and said.group(3, 4) == (b"yes", b"3")
     # Enter, typed before the program even starts, does not answer the prompt.
